@@ -1,0 +1,64 @@
+// A drawing surface of whole pixels in packed colours. Starts black and keeps whatever is
+// drawn on it; nothing clears it as a whole.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace morvane {
+
+// A packed colour: red + 256 * green + 65536 * blue, each component 0..255.
+using Colour = std::uint32_t;
+
+constexpr Colour Rgb(int red, int green, int blue)
+{
+    return static_cast<Colour>(red) + 256u * static_cast<Colour>(green) +
+           65536u * static_cast<Colour>(blue);
+}
+constexpr int RedOf(Colour c) { return static_cast<int>(c & 0xffu); }
+constexpr int GreenOf(Colour c) { return static_cast<int>((c >> 8) & 0xffu); }
+constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xffu); }
+
+inline constexpr Colour Black = Rgb(0, 0, 0);
+
+inline constexpr int SpaceWidth = 496;  // drawable area of the world canvas
+inline constexpr int SpaceHeight = 429;
+inline constexpr int GraphWidth = 496;  // drawable area of the graph canvas
+inline constexpr int GraphHeight = 69;
+
+class Canvas {
+public:
+    // A surface of width x height pixels, all black. A 0 x 0 canvas accepts every drawing
+    // call and keeps nothing: the headless runs that nobody looks at draw there.
+    Canvas(int width, int height);
+
+    static Canvas Space() { return Canvas(SpaceWidth, SpaceHeight); }
+    static Canvas Graph() { return Canvas(GraphWidth, GraphHeight); }
+    static Canvas Discarding() { return Canvas(0, 0); }
+
+    // Colours pixel (floor(x), floor(y)) when it lies inside the surface; else nothing.
+    void PSet(float x, float y, Colour colour)
+    {
+        if (!(x >= 0.0f && y >= 0.0f && x < static_cast<float>(width_) &&
+              y < static_cast<float>(height_)))
+            return; // also refuses NaN, so the integer conversion below is always defined
+        pixels_[static_cast<std::size_t>(static_cast<int>(y)) * width_ + static_cast<int>(x)] =
+            colour;
+    }
+
+    // A straight one-pixel line, clipped. The program only draws vertical ones: column
+    // floor(x1), rows floor(min y) to floor(max y), both ends included.
+    void Line(float x1, float y1, float x2, float y2, Colour colour);
+
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    Colour At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
+    const std::vector<Colour>& Pixels() const { return pixels_; }
+
+private:
+    int width_;
+    int height_;
+    std::vector<Colour> pixels_;
+};
+
+} // namespace morvane

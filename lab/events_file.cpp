@@ -1,0 +1,113 @@
+// A strict reader: a events file that says something odd is refused, never half-obeyed.
+#include "lab/events_file.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "lab/lab_error.h"
+
+namespace morvane::lab {
+
+namespace {
+
+[[noreturn]] void Fail(const std::string& source, int line, const std::string& what)
+{
+    throw LabError(source + ":" + std::to_string(line) + ": " + what);
+}
+
+bool IsDecimal(const std::string& token)
+{
+    // Optional sign, digits with at most one point (at least one digit), optional exponent.
+    std::size_t k = 0;
+    if (k < token.size() && (token[k] == '+' || token[k] == '-')) ++k;
+    std::size_t digits = 0;
+    bool point = false;
+    for (; k < token.size(); ++k) {
+        if (token[k] >= '0' && token[k] <= '9') ++digits;
+        else if (token[k] == '.' && !point) point = true;
+        else break;
+    }
+    if (digits == 0) return false;
+    if (k < token.size() && (token[k] == 'e' || token[k] == 'E')) {
+        ++k;
+        if (k < token.size() && (token[k] == '+' || token[k] == '-')) ++k;
+        std::size_t exponent_digits = 0;
+        for (; k < token.size() && token[k] >= '0' && token[k] <= '9'; ++k) ++exponent_digits;
+        if (exponent_digits == 0) return false;
+    }
+    return k == token.size();
+}
+
+float ReadCoordinate(const std::string& token, const char* name, const std::string& source, int line)
+{
+    if (!IsDecimal(token))
+        Fail(source, line, std::string(name) + " '" + token + "' is not a finite decimal number");
+    errno = 0;
+    // strtof rounds to the nearest float, as the mouse handler's single-precision
+    // coordinates require; the program never changes the C locale, so '.' is the point.
+    const float value = std::strtof(token.c_str(), nullptr);
+    if (errno == ERANGE && std::isinf(value))
+        Fail(source, line, std::string(name) + " '" + token + "' is beyond the range of a 32-bit float");
+    return value;
+}
+
+std::int16_t ReadButton(const std::string& token, const std::string& source, int line)
+{
+    if (token == "left") return 1;
+    if (token == "right") return 2;
+    if (token == "middle") return 3;
+    Fail(source, line, "unknown button '" + token + "' (expected left, right or middle)");
+}
+
+std::uint64_t ReadTickCount(const std::string& token, const std::string& source, int line)
+{
+    std::uint64_t value = 0;
+    const char* end = token.data() + token.size();
+    const auto [ptr, ec] = std::from_chars(token.data(), end, value);
+    if (ec == std::errc::result_out_of_range)
+        Fail(source, line, "tick count '" + token + "' is too large");
+    if (ec != std::errc() || ptr != end)
+        Fail(source, line, "tick count '" + token + "' is not a whole number of ticks 0 or more");
+    return value;
+}
+
+} // namespace
+
+std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& source)
+{
+    std::vector<ScriptedRelease> releases;
+    std::string text;
+    int line = 0;
+    while (std::getline(in, text)) {
+        ++line;
+        if (!text.empty() && text.back() == '\r') text.pop_back(); // files written on Windows
+        const std::size_t first = text.find_first_not_of(" \t");
+        if (first == std::string::npos || text[first] == '#') continue;
+
+        std::istringstream fields(text);
+        std::string ticks, button, x, y, extra;
+        if (!(fields >> ticks >> button >> x >> y))
+            Fail(source, line, "expected '<ticks> <button> <x> <y>'");
+        if (fields >> extra) Fail(source, line, "unexpected '" + extra + "' after the y coordinate");
+
+        releases.push_back(ScriptedRelease{ReadTickCount(ticks, source, line),
+                                           ReadButton(button, source, line),
+                                           ReadCoordinate(x, "x", source, line),
+                                           ReadCoordinate(y, "y", source, line), line});
+    }
+    if (in.bad()) throw LabError(source + ": could not be read");
+    return releases;
+}
+
+std::vector<ScriptedRelease> ReadEventsFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw LabError("events file " + path + ": cannot be opened for reading");
+    return ReadEvents(in, path);
+}
+
+} // namespace morvane::lab

@@ -1,0 +1,26 @@
+// Mouse releases scripted in a text file, one a line: <ticks before> <button> <x> <y>.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+namespace morvane::lab {
+
+struct ScriptedRelease {
+    std::uint64_t after_ticks; // ticks run before the release is delivered; 0 = before the first
+    std::int16_t button;       // 1 left, 2 right, 3 middle (which does nothing)
+    float x;                   // world canvas pixels, the nearest float to the text
+    float y;
+    int line;                  // 1-based line of the file, for messages
+};
+
+// Reads every release of `in`, in file order. Blank lines and lines starting with # are
+// skipped. A malformed line throws LabError naming `source` and the line number.
+std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& source);
+
+// Reads the events file at `path`; an unreadable file throws LabError.
+std::vector<ScriptedRelease> ReadEventsFile(const std::string& path);
+
+} // namespace morvane::lab

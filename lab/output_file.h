@@ -1,0 +1,31 @@
+// An output file that appears whole or not at all: written to a temporary file beside it
+// and renamed into place only when everything is written.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+namespace morvane::lab {
+
+class OutputFile {
+public:
+    // Creates the temporary file at once, so an output that cannot be written is reported
+    // before a long run rather than after it. Throws LabError.
+    explicit OutputFile(std::string path);
+    ~OutputFile(); // removes the temporary file unless committed
+    OutputFile(const OutputFile&) = delete;
+    OutputFile& operator=(const OutputFile&) = delete;
+
+    std::FILE* Stream() { return stream_; }
+    const std::string& Path() const { return path_; }
+
+    // Flushes, closes and renames into place. Throws LabError on any write failure.
+    void Commit();
+
+private:
+    std::string path_;
+    std::string temporary_;
+    std::FILE* stream_ = nullptr;
+};
+
+} // namespace morvane::lab

@@ -1,0 +1,14 @@
+// The whole world as JSON, every float written so it reads back to exactly the same float.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+
+#include "sim/world.h"
+
+namespace morvane::lab {
+
+// {"ticks_run": N, "tick": T, "animals": {"x": [...251], ...}, "plants": {"x": [...501], ...}}
+void WriteStateJson(std::FILE* out, const World& world, std::uint64_t ticks_run);
+
+} // namespace morvane::lab

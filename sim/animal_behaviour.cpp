@@ -1,0 +1,107 @@
+// Foraging and mating. Both run for dead slots too: a dead animal still re-checks its target
+// and searches, which keeps its draws in the tick's fixed order.
+#include "sim/animal_behaviour.h"
+
+#include <cmath>
+
+#include "sim/spawning.h"
+
+namespace morvane {
+
+TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading)
+{
+    // Single-precision differences: float minus float is the correctly rounded difference.
+    const float dx = tx - x;
+    const float dy = ty - y;
+    const double distance =
+        std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
+    double bearing = HalfPi;
+    if (dy != 0) bearing = std::atan(static_cast<double>(dx) / static_cast<double>(dy));
+    if (dy < 0) bearing = bearing + Pi;
+    double delta = bearing - static_cast<double>(heading);
+    if (delta < -Pi) delta = delta + TwoPi;
+    if (delta > Pi) delta = delta - TwoPi;
+    return {distance, delta};
+}
+
+namespace {
+
+double Square(double v) { return v * v; }
+
+} // namespace
+
+double Forage(World& world, RandomSource& random, Canvas& space, int i)
+{
+    AnimalTable& a = world.animals;
+    PlantTable& p = world.plants;
+
+    if (a.energy[i] > FeedUpEnergy) {
+        a.mode[i] = Mating;
+        // Any animal slot 0..250 is also a plant slot, so the new target serves both the
+        // rest of this tick (as a plant) and the next (as a partner).
+        a.target[i] = static_cast<std::int16_t>(random.Below(AnimalSlots));
+    }
+    if (a.target[i] >= PlantSlots || a.target[i] < 0 || p.size[a.target[i]] == 0)
+        a.target[i] = static_cast<std::int16_t>(random.Below(PlantSlots));
+
+    const int t = a.target[i];
+    const TargetFix fix = MeasureTarget(p.x[t], p.y[t], a.x[i], a.y[i], a.heading[i]);
+
+    if (fix.distance < 1 && p.size[t] > 0 && a.energy[i] > 0) {
+        space.PSet(p.x[t], p.y[t], Black);
+        a.energy[i] = static_cast<std::int16_t>(p.size[t] * EnergyPerPlantSize + a.energy[i]);
+        p.size[t] = 0;
+    }
+
+    // Every candidate is compared with the distance measured before the search, so of several
+    // nearer living plants the last one drawn wins, not the nearest.
+    const double ax = a.x[i], ay = a.y[i];
+    for (int j = 0; j < CandidatesPerTick; ++j) {
+        const int k = random.Below(PlantSlots);
+        const double d = std::sqrt(Square(p.y[k] - ay) + Square(p.x[k] - ax));
+        if (d < fix.distance && p.size[k] > 0) a.target[i] = static_cast<std::int16_t>(k);
+    }
+    return fix.bearing_delta;
+}
+
+double Mate(World& world, RandomSource& random, Canvas& space, int i)
+{
+    AnimalTable& a = world.animals;
+
+    if (a.energy[i] < ExhaustedEnergy) {
+        a.mode[i] = Foraging;
+        a.target[i] = static_cast<std::int16_t>(random.Below(PlantSlots));
+        // The rest of this tick still treats the new target as a partner.
+    }
+    if (a.target[i] >= AnimalSlots || a.target[i] < 0)
+        a.target[i] = static_cast<std::int16_t>(random.Below(AnimalSlots));
+    if (a.target[i] == i || a.energy[a.target[i]] == 0)
+        a.target[i] = static_cast<std::int16_t>(random.Below(AnimalSlots)); // may be i again
+
+    const int t = a.target[i];
+    const TargetFix fix = MeasureTarget(a.x[t], a.y[t], a.x[i], a.y[i], a.heading[i]);
+
+    if (fix.distance < 1 && a.energy[t] > 0 && a.energy[i] > 0) {
+        const double u1 = random.Uniform();
+        const double u2 = random.Uniform();
+        const double child_speed =
+            (static_cast<double>(a.speed[i]) + static_cast<double>(a.speed[t])) / 2 + u2 - 0.5;
+        const double child_turn =
+            (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2 + u1 - 0.5;
+        AddAnimal(world, random, a.x[i], a.y[i], child_turn, child_speed);
+        // With itself as partner (t == i) the animal pays twice.
+        a.energy[i] = static_cast<std::int16_t>(a.energy[i] - BirthCost < 0 ? 0 : a.energy[i] - BirthCost);
+        a.energy[t] = static_cast<std::int16_t>(a.energy[t] - BirthCost < 0 ? 0 : a.energy[t] - BirthCost);
+        space.PSet(a.x[t], a.y[t], Black);
+    }
+
+    const double ax = a.x[i], ay = a.y[i];
+    for (int j = 0; j < CandidatesPerTick; ++j) {
+        const int k = random.Below(AnimalSlots);
+        const double d = std::sqrt(Square(a.x[k] - ax) + Square(a.y[k] - ay));
+        if (d < fix.distance && a.energy[k] > 0) a.target[i] = static_cast<std::int16_t>(k);
+    }
+    return fix.bearing_delta;
+}
+
+} // namespace morvane

@@ -1,0 +1,35 @@
+// One tick of an animal's behaviour mode: check the target, measure it, eat or breed when
+// within a pixel, and glance at eleven random candidates for something nearer.
+#pragma once
+
+#include "display/canvas.h"
+#include "sim/random_source.h"
+#include "sim/world.h"
+
+namespace morvane {
+
+inline constexpr int FeedUpEnergy = 1000;   // strictly above: a forager turns to mating
+inline constexpr int ExhaustedEnergy = 250; // strictly below: a mater turns back to foraging
+inline constexpr int BirthCost = 250;       // paid by each parent, floored at 0
+inline constexpr int EnergyPerPlantSize = 3;
+inline constexpr int CandidatesPerTick = 11;
+
+// How a target lies from an animal: its distance in world pixels and the signed angle in
+// radians by which the heading misses it (only its sign steers).
+struct TargetFix {
+    double distance;
+    double bearing_delta;
+};
+
+// Measures (tx, ty) from an animal at (x, y) heading `heading`: differences rounded to single
+// precision, distance and bearing in double. Straight below is 0, straight above pi, straight
+// to either side pi/2; the bearing delta is folded into [-pi, pi] at most once each way.
+TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading);
+
+// The behaviour of animal slot i in Foraging mode for this tick; returns the bearing delta.
+double Forage(World& world, RandomSource& random, Canvas& space, int i);
+
+// The behaviour of animal slot i in Mating mode for this tick; returns the bearing delta.
+double Mate(World& world, RandomSource& random, Canvas& space, int i);
+
+} // namespace morvane

@@ -1,0 +1,17 @@
+// Nothing is drawn here: a newcomer appears when the next tick's pass visits its slot.
+#include "sim/mouse_release.h"
+
+#include "sim/spawning.h"
+
+namespace morvane {
+
+void space_MouseUp(World& world, RandomSource& random, std::int16_t button, std::int16_t /*shift*/,
+                   float x, float y)
+{
+    if (button == LeftButton)
+        AddAnimal(world, random, x, y, 0.5, 0.3);
+    else if (button == RightButton)
+        AddPlant(world, random, x, y);
+}
+
+} // namespace morvane

@@ -1,0 +1,46 @@
+// Births fill the lowest free slot, so a newborn may still be visited later in the same pass.
+#include "sim/spawning.h"
+
+#include "sim/conversions.h"
+
+namespace morvane {
+
+namespace {
+
+template <typename Table>
+int LowestFreeSlot(const Table& occupancy)
+{
+    for (int slot = 0; slot < static_cast<int>(occupancy.size()); ++slot)
+        if (occupancy[slot] == 0) return slot;
+    return -1;
+}
+
+} // namespace
+
+int AddAnimal(World& world, RandomSource& random, double x, double y, double turn, double speed)
+{
+    AnimalTable& a = world.animals;
+    const int slot = LowestFreeSlot(a.energy);
+    if (slot < 0) return -1;
+    a.x[slot] = static_cast<float>(x);
+    a.y[slot] = static_cast<float>(y);
+    a.heading[slot] = static_cast<float>(static_cast<double>(random.Uniform()) * 360 * OneDegree);
+    a.energy[slot] = static_cast<std::int16_t>(random.Below(500) + 200);
+    a.turn[slot] = static_cast<float>(turn);
+    a.speed[slot] = static_cast<float>(speed);
+    // mode and target stay as the previous occupant left them.
+    return slot;
+}
+
+int AddPlant(World& world, RandomSource& random, double x, double y)
+{
+    PlantTable& p = world.plants;
+    const int slot = LowestFreeSlot(p.size);
+    if (slot < 0) return -1;
+    p.x[slot] = RoundToInt16(x);
+    p.y[slot] = RoundToInt16(y);
+    p.size[slot] = static_cast<std::int16_t>(random.Below(40) + 1);
+    return slot;
+}
+
+} // namespace morvane

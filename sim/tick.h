@@ -1,0 +1,20 @@
+// One step of the whole simulation: animals, then plants, then the graph.
+#pragma once
+
+#include "display/canvas.h"
+#include "sim/random_source.h"
+#include "sim/world.h"
+
+namespace morvane {
+
+// What one tick's two passes counted, before either top-up.
+struct TickCounts {
+    int animals; // 0..251
+    int plants;  // 0..501
+};
+
+// Advances the world by one tick, drawing on `space` and `graph`. Animals always see the
+// plants as the previous tick left them; plants eaten this tick are already free.
+TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& graph);
+
+} // namespace morvane

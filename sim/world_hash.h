@@ -1,0 +1,14 @@
+// One number for the whole world, so runs, builds and machines can be compared at a glance.
+#pragma once
+
+#include <cstdint>
+
+#include "sim/world.h"
+
+namespace morvane {
+
+// FNV-1a (64-bit) over every field of every slot, table by table and field by field in
+// declaration order, each value's bit pattern little-endian, then the sweep counter.
+std::uint64_t HashWorld(const World& world);
+
+} // namespace morvane
