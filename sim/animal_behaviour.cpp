@@ -28,6 +28,32 @@ namespace {
 
 double Square(double v) { return v * v; }
 
+struct Candidate {
+    double distance;
+    bool alive;
+};
+
+// The glance for something nearer: eleven slots drawn from 0..slots-1, each compared with the
+// target's distance measured before the search (not updated during it), so of several nearer
+// living candidates the last one drawn wins, not the nearest. Returns the new target.
+//
+// The draws never depend on what the search finds, so all eleven are taken first; the
+// comparisons then run without a branch per candidate, which the processor could not
+// predict (whether a random slot is nearer is a coin toss).
+template <typename Measure>
+std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t target,
+                              double target_distance, Measure measure)
+{
+    int drawn[CandidatesPerTick];
+    for (int& k : drawn) k = random.Below(slots);
+    int chosen = target;
+    for (int k : drawn) {
+        const Candidate c = measure(k);
+        chosen = (c.distance < target_distance) & c.alive ? k : chosen;
+    }
+    return static_cast<std::int16_t>(chosen);
+}
+
 } // namespace
 
 double Forage(World& world, RandomSource& random, Canvas& space, int i)
@@ -53,14 +79,10 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
         p.size[t] = 0;
     }
 
-    // Every candidate is compared with the distance measured before the search, so of several
-    // nearer living plants the last one drawn wins, not the nearest.
     const double ax = a.x[i], ay = a.y[i];
-    for (int j = 0; j < CandidatesPerTick; ++j) {
-        const int k = random.Below(PlantSlots);
-        const double d = std::sqrt(Square(p.y[k] - ay) + Square(p.x[k] - ax));
-        if (d < fix.distance && p.size[k] > 0) a.target[i] = static_cast<std::int16_t>(k);
-    }
+    a.target[i] = SearchCandidates(random, PlantSlots, a.target[i], fix.distance, [&](int k) {
+        return Candidate{std::sqrt(Square(p.y[k] - ay) + Square(p.x[k] - ax)), p.size[k] > 0};
+    });
     return fix.bearing_delta;
 }
 
@@ -96,11 +118,9 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i)
     }
 
     const double ax = a.x[i], ay = a.y[i];
-    for (int j = 0; j < CandidatesPerTick; ++j) {
-        const int k = random.Below(AnimalSlots);
-        const double d = std::sqrt(Square(a.x[k] - ax) + Square(a.y[k] - ay));
-        if (d < fix.distance && a.energy[k] > 0) a.target[i] = static_cast<std::int16_t>(k);
-    }
+    a.target[i] = SearchCandidates(random, AnimalSlots, a.target[i], fix.distance, [&](int k) {
+        return Candidate{std::sqrt(Square(a.x[k] - ax) + Square(a.y[k] - ay)), a.energy[k] > 0};
+    });
     return fix.bearing_delta;
 }
 

@@ -41,9 +41,14 @@ public:
     // single precision and any product with a table size below 2^29 is exact in double.
     float Uniform() { return static_cast<float>(NextBits() >> 8u) * 0x1p-24f; }
 
-    // A draw from 0..n-1, floor(Uniform() * n) in double precision. The product is never
-    // negative, so truncation towards zero is the floor.
-    int Below(int n) { return static_cast<int>(static_cast<double>(Uniform()) * n); }
+    // A draw from 0..n-1: floor(Uniform() * n) in double precision. Uniform() is m / 2^24 for
+    // the 24-bit integer m, and m * n (below 2^33 for every table size) is exact in double, so
+    // the floor is exactly the integer (m * n) >> 24, which needs no floating point at all.
+    int Below(int n)
+    {
+        return static_cast<int>((static_cast<std::uint64_t>(NextBits() >> 8u) *
+                                 static_cast<std::uint64_t>(n)) >> 24u);
+    }
 
     bool operator==(const RandomSource&) const = default;
 

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Installs what Morvane needs (Debian 12 packages only), builds it, then either opens the
+# window (`./dev.sh run`) or runs the whole test suite (`./dev.sh test`).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+usage() {
+    cat <<'USAGE'
+usage: ./dev.sh run     install what is missing, build, open the window
+       ./dev.sh test    install what is missing, build, run every test (also under the sanitizers)
+       ./dev.sh build   install what is missing and build the Release build only
+USAGE
+}
+
+# What each package is for is listed in the README's Dependencies section.
+packages=(
+    g++ cmake make pkg-config
+    libsdl2-dev
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libpng-dev libcli11-dev nlohmann-json3-dev
+    xvfb xdotool x11-utils x11-apps imagemagick
+)
+
+install_missing() {
+    local missing=()
+    for p in "${packages[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "== installing: ${missing[*]}"
+    local sudo=()
+    [ "$(id -u)" -eq 0 ] || sudo=(sudo)
+    "${sudo[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+jobs=$(nproc 2>/dev/null || echo 2)
+
+build() { # build <folder> <cmake options...>
+    local dir=$1
+    shift
+    cmake -S . -B "build/$dir" "$@" >/dev/null
+    cmake --build "build/$dir" -j "$jobs"
+}
+
+run_window() {
+    build release -DCMAKE_BUILD_TYPE=Release
+    if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+        exec build/release/app/morvane
+    fi
+    # No desktop to open a window on (a server, a container): show the world headless instead.
+    mkdir -p out
+    build/release/lab/morvane-lab --ticks 20000 --state-out out/world.json \
+        --counts-out out/counts.csv --png out/sample
+    echo "No display here, so the window cannot open. morvane-lab ran 20,000 ticks (200 s of the"
+    echo "window's life) instead: out/sample-space.png, out/sample-graph.png, out/world.json, out/counts.csv"
+}
+
+run_tests() {
+    build release -DCMAKE_BUILD_TYPE=Release
+    (cd build/release && ctest --output-on-failure -j "$jobs")
+    # The same tests once more with AddressSanitizer and UndefinedBehaviorSanitizer: a Debug
+    # build, so the sanitizers also see the code unoptimised.
+    build sanitize -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON -DMORVANE_BUILD_BENCH=OFF
+    (cd build/sanitize && ctest --output-on-failure -j "$jobs")
+}
+
+case "${1:-}" in
+    run) install_missing && run_window ;;
+    test) install_missing && run_tests ;;
+    build) install_missing && build release -DCMAKE_BUILD_TYPE=Release ;;
+    *) usage; exit 2 ;;
+esac
