@@ -2,7 +2,9 @@
 // and searches, which keeps its draws in the tick's fixed order.
 #include "sim/animal_behaviour.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "sim/spawning.h"
 
@@ -29,9 +31,14 @@ namespace {
 double Square(double v) { return v * v; }
 
 struct Candidate {
-    double distance;
+    double squared_distance; // the sum of the squared differences, before the square root
     bool alive;
 };
+
+// The neighbouring doubles of a value that is not negative: adjacent bit patterns, since the
+// encoding orders non-negative doubles like integers (std::nextafter is far slower).
+double NextAbove(double v) { return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) + 1); }
+double NextBelow(double v) { return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) - 1); }
 
 // The glance for something nearer: eleven slots drawn from 0..slots-1, each compared with the
 // target's distance measured before the search (not updated during it), so of several nearer
@@ -45,16 +52,28 @@ std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t targ
                               double target_distance, Measure measure)
 {
     int drawn[CandidatesPerTick];
-    for (int& k : drawn) k = random.Below(slots);
+    random.BelowMany(slots, drawn);
+    const double bound = NearerBound(target_distance);
     int chosen = target;
     for (int k : drawn) {
         const Candidate c = measure(k);
-        chosen = (c.distance < target_distance) & c.alive ? k : chosen;
+        // A mask rather than a conditional, which the compiler would turn back into a branch.
+        const int take = -static_cast<int>((c.squared_distance < bound) & c.alive);
+        chosen ^= (chosen ^ k) & take;
     }
     return static_cast<std::int16_t>(chosen);
 }
 
 } // namespace
+
+// Starts from distance^2, at most an ulp or two off, and steps to the exact boundary.
+double NearerBound(double distance)
+{
+    double bound = distance * distance; // not negative, or NaN
+    while (std::sqrt(bound) < distance) bound = NextAbove(bound);
+    while (bound > 0 && std::sqrt(NextBelow(bound)) >= distance) bound = NextBelow(bound);
+    return bound;
+}
 
 double Forage(World& world, RandomSource& random, Canvas& space, int i)
 {
@@ -81,7 +100,7 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
 
     const double ax = a.x[i], ay = a.y[i];
     a.target[i] = SearchCandidates(random, PlantSlots, a.target[i], fix.distance, [&](int k) {
-        return Candidate{std::sqrt(Square(p.y[k] - ay) + Square(p.x[k] - ax)), p.size[k] > 0};
+        return Candidate{Square(p.y[k] - ay) + Square(p.x[k] - ax), p.size[k] > 0};
     });
     return fix.bearing_delta;
 }
@@ -119,7 +138,7 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i)
 
     const double ax = a.x[i], ay = a.y[i];
     a.target[i] = SearchCandidates(random, AnimalSlots, a.target[i], fix.distance, [&](int k) {
-        return Candidate{std::sqrt(Square(a.x[k] - ax) + Square(a.y[k] - ay)), a.energy[k] > 0};
+        return Candidate{Square(a.x[k] - ax) + Square(a.y[k] - ay), a.energy[k] > 0};
     });
     return fix.bearing_delta;
 }

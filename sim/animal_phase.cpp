@@ -16,9 +16,15 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
     for (int i = 0; i < AnimalSlots; ++i) {
         space.PSet(a.x[i], a.y[i], Black);
 
-        const double heading = a.heading[i];
-        a.x[i] = static_cast<float>(a.speed[i] * std::sin(heading) + a.x[i]);
-        a.y[i] = static_cast<float>(a.speed[i] * std::cos(heading) + a.y[i]);
+        if (a.speed[i] != 0 || a.x[i] == 0 || a.y[i] == 0) {
+            const double heading = a.heading[i];
+            a.x[i] = static_cast<float>(a.speed[i] * std::sin(heading) + a.x[i]);
+            a.y[i] = static_cast<float>(a.speed[i] * std::cos(heading) + a.y[i]);
+        }
+        // Else a stopped animal, most of the table in a settled world: the move adds a zero
+        // (of either sign) to a non-zero coordinate, which leaves it exactly as it is, so its
+        // sine and cosine need not be taken. Only a coordinate of zero could change (-0 + +0
+        // is +0), and that case takes the full move.
 
         if (a.x[i] < 0 || a.x[i] > WorldMaxX || a.y[i] < 0 || a.y[i] > WorldMaxY) a.energy[i] = 0;
 
