@@ -1,10 +1,11 @@
-// A strict reader: a events file that says something odd is refused, never half-obeyed.
+// A strict reader: an events file that says something odd is refused, never half-obeyed.
 #include "lab/events_file.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -99,12 +100,16 @@ std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& sou
                                            ReadCoordinate(x, "x", source, line),
                                            ReadCoordinate(y, "y", source, line), line});
     }
-    if (in.bad()) throw LabError(source + ": could not be read");
+    if (in.bad()) throw LabError("events file " + source + ": could not be read");
     return releases;
 }
 
 std::vector<ScriptedRelease> ReadEventsFile(const std::string& path)
 {
+    // A folder opens for reading on Linux and fails only at the first read; name it plainly.
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw LabError("events file " + path + " is a folder, not a file");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw LabError("events file " + path + ": cannot be opened for reading");
     return ReadEvents(in, path);

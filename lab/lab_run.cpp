@@ -30,9 +30,12 @@ void RefuseSharedFiles(const std::vector<NamedFile>& files)
 {
     std::vector<std::filesystem::path> seen;
     for (const NamedFile& file : files) {
+        // Made absolute first: weakly_canonical leaves a relative path whose first part does
+        // not exist as it is, so "a.json" and "./a.json" would look like two files.
         std::error_code ec;
-        std::filesystem::path canonical = std::filesystem::weakly_canonical(file.path, ec);
-        if (ec) canonical = std::filesystem::absolute(file.path);
+        const std::filesystem::path absolute = std::filesystem::absolute(file.path);
+        std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, ec);
+        if (ec) canonical = absolute.lexically_normal();
         const auto earlier = std::find(seen.begin(), seen.end(), canonical);
         if (earlier != seen.end())
             throw LabError(std::string(files[earlier - seen.begin()].role) + " and " + file.role +
@@ -56,12 +59,6 @@ void RunLab(const LabOptions& options, std::ostream& warnings)
                      [](const ScriptedRelease& a, const ScriptedRelease& b) {
                          return a.after_ticks < b.after_ticks;
                      });
-    for (const ScriptedRelease& r : releases)
-        if (r.after_ticks > options.ticks)
-            warnings << "morvane-lab: warning: " << options.events << ":" << r.line
-                     << ": release after " << r.after_ticks << " ticks lies beyond the run of "
-                     << options.ticks << " ticks and is not delivered\n";
-
     const std::string space_png = options.png_prefix.empty() ? "" : options.png_prefix + "-space.png";
     const std::string graph_png = options.png_prefix.empty() ? "" : options.png_prefix + "-graph.png";
     std::vector<NamedFile> named;
@@ -75,6 +72,13 @@ void RunLab(const LabOptions& options, std::ostream& warnings)
     auto counts_file = OpenIfNamed(options.counts_out);
     auto space_file = OpenIfNamed(space_png);
     auto graph_file = OpenIfNamed(graph_png);
+
+    // Warned only once every output is open, so a run refused for its outputs says one thing.
+    for (const ScriptedRelease& r : releases)
+        if (r.after_ticks > options.ticks)
+            warnings << "morvane-lab: warning: " << options.events << ":" << r.line
+                     << ": release after " << r.after_ticks << " ticks lies beyond the run of "
+                     << options.ticks << " ticks and is not delivered\n";
 
     World world{};
     RandomSource random = options.seed ? RandomSource::FromSeed(*options.seed) : RandomSource{};

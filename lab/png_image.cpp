@@ -10,6 +10,14 @@
 
 namespace morvane::lab {
 
+namespace {
+
+// libpng's own handlers print to stderr; the lab reports a failure in its one line instead.
+[[noreturn]] void QuietError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void QuietWarning(png_structp, png_const_charp) {}
+
+} // namespace
+
 void WritePng(std::FILE* out, const Canvas& canvas)
 {
     const int width = canvas.Width();
@@ -26,7 +34,8 @@ void WritePng(std::FILE* out, const Canvas& canvas)
     std::vector<png_bytep> rows(height);
     for (int y = 0; y < height; ++y) rows[y] = &rgb[static_cast<std::size_t>(y) * width * 3];
 
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+    png_structp png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);
     if (!png) throw LabError("PNG writer could not be created");
     png_infop info = png_create_info_struct(png);
     if (!info || setjmp(png_jmpbuf(png))) {

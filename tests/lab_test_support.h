@@ -1,0 +1,161 @@
+// Helpers for driving the real morvane-lab binary in a scratch folder and for running the
+// same world in-process, so the tool's outputs can be checked against the simulation itself.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
+#include <random>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "display/canvas.h"
+#include "sim/mouse_release.h"
+#include "sim/random_source.h"
+#include "sim/tick.h"
+#include "sim/world.h"
+
+namespace morvane::labtest {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        static std::atomic<int> serial{0};
+        const std::string name = "morvane-lab-test-" + std::to_string(::getpid()) + "-" +
+                                 std::to_string(serial++) + "-" +
+                                 std::to_string(std::random_device{}());
+        root_ = fs::temp_directory_path() / name;
+        fs::create_directories(root_ / "work");
+    }
+    ~ScratchFolder()
+    {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    ScratchFolder(const ScratchFolder &) = delete;
+    ScratchFolder &operator=(const ScratchFolder &) = delete;
+
+    // The lab runs here; its stdout and stderr are kept beside it, not in it.
+    fs::path Work() const { return root_ / "work"; }
+    fs::path Root() const { return root_; }
+
+    void Write(const std::string &name, const std::string &text) const
+    {
+        std::ofstream(Work() / name, std::ios::binary) << text;
+    }
+
+    // Every name in the work folder, so a test sees any leftover temporary.
+    std::set<std::string> Names() const
+    {
+        std::set<std::string> names;
+        for (const auto &entry : fs::directory_iterator(Work()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+private:
+    fs::path root_;
+};
+
+inline std::string ReadFile(const fs::path &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline std::string Quote(const std::string &text)
+{
+    std::string quoted = "'";
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
+}
+
+struct LabResult {
+    int status = -1; // exit status, or -1 when the lab did not exit normally
+    std::string out;
+    std::string err;
+
+    std::vector<std::string> ErrLines() const
+    {
+        std::vector<std::string> lines;
+        std::istringstream in(err);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line);
+        return lines;
+    }
+};
+
+// Runs morvane-lab with `args` in the folder's work directory. A lab that misreads a count as
+// endless (a wrapped "-5", say) is stopped after a minute, so the test fails instead of hanging.
+inline LabResult RunLabBinary(const ScratchFolder &folder, const std::vector<std::string> &args)
+{
+    std::string command =
+        "cd " + Quote(folder.Work().string()) + " && timeout 60 " + Quote(MORVANE_LAB_PATH);
+    for (const std::string &arg : args)
+        command += " " + Quote(arg);
+    const fs::path out = folder.Root() / "stdout.txt";
+    const fs::path err = folder.Root() / "stderr.txt";
+    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+    const int raw = std::system(command.c_str());
+    LabResult result;
+    if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
+    result.out = ReadFile(out);
+    result.err = ReadFile(err);
+    return result;
+}
+
+// One scripted mouse release for the in-process run.
+struct Release {
+    std::uint64_t after_ticks;
+    std::int16_t button; // 1 left, 2 right, 3 middle
+    float x;
+    float y;
+};
+
+struct ReferenceRun {
+    World world{};
+    std::vector<TickCounts> counts;
+    Canvas space = Canvas::Space();
+    Canvas graph = Canvas::Graph();
+};
+
+// The world as the window program would leave it after `ticks` ticks with these releases
+// delivered between ticks, in the order given.
+inline ReferenceRun RunReference(std::uint64_t ticks, std::optional<std::uint64_t> seed,
+                                 const std::vector<Release> &releases = {})
+{
+    ReferenceRun run;
+    RandomSource random = seed ? RandomSource::FromSeed(*seed) : RandomSource{};
+    for (std::uint64_t t = 0;; ++t) {
+        for (const Release &r : releases)
+            if (r.after_ticks == t) space_MouseUp(run.world, random, r.button, 0, r.x, r.y);
+        if (t == ticks) break;
+        run.counts.push_back(RunTick(run.world, random, run.space, run.graph));
+    }
+    return run;
+}
+
+// The counts file the lab should write for `run`.
+inline std::string CountsCsv(const ReferenceRun &run)
+{
+    std::string text = "tick,animals,plants\n";
+    for (std::size_t t = 0; t < run.counts.size(); ++t)
+        text += std::to_string(t + 1) + "," + std::to_string(run.counts[t].animals) + "," +
+                std::to_string(run.counts[t].plants) + "\n";
+    return text;
+}
+
+} // namespace morvane::labtest
