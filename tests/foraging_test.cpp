@@ -1,0 +1,140 @@
+// Foraging: eating, the switch to mating, the candidate search, and how a target is measured.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "sim/animal_behaviour.h"
+#include "tests/test_support.h"
+
+namespace morvane {
+namespace {
+
+using namespace tests;
+
+TEST(Foraging, EatingASizeFortyPlantGivesAHundredAndTwentyEnergyFreesItAndErasesIt)
+{
+    World world{};
+    RandomSource random;
+    Canvas space = Canvas::Space();
+    space.PSet(100, 100, White);
+    PlacePlant(world, 7, 100, 100, 40);
+    PlaceAnimal(world, 0, {.x = 100.3f, .y = 100.6f, .energy = 500, .target = 7});
+    PlacePlant(world, 8, 200, 201, 40); // exactly one pixel away: out of reach
+    PlaceAnimal(world, 1, {.x = 200, .y = 200, .energy = 500, .target = 8});
+
+    Forage(world, random, space, 0);
+    Forage(world, random, space, 1);
+
+    EXPECT_EQ(world.animals.energy[0], 620);
+    EXPECT_EQ(world.plants.size[7], 0);
+    EXPECT_EQ(space.At(100, 100), Black);
+    EXPECT_EQ(world.animals.energy[1], 500);
+    EXPECT_EQ(world.plants.size[8], 40);
+    // Living targets are not re-drawn: only the candidates were taken.
+    EXPECT_EQ(random, After(RandomSource(), 2 * CandidatesPerTick));
+}
+
+TEST(Foraging, ADeadAnimalDoesNotEatButStillRedrawsAFreeTargetAndSearches)
+{
+    World world{};
+    RandomSource random;
+    PlacePlant(world, 7, 100, 100, 40);
+    PlaceAnimal(world, 0, {.x = 100, .y = 100, .energy = 0, .target = 7});
+    Canvas space = Canvas::Space();
+    Forage(world, random, space, 0);
+    EXPECT_EQ(world.plants.size[7], 40);
+    EXPECT_EQ(world.animals.energy[0], 0);
+
+    // Now its target is free: the re-draw names a far plant, the first candidate a near one.
+    const RandomSource start = RandomSource::FromSeed(11);
+    random = start;
+    const int redrawn = DrawBelow(DrawAt(start, 0), PlantSlots);
+    int nearer = DrawBelow(DrawAt(start, 1), PlantSlots);
+    for (int j = 2; nearer == redrawn; ++j)
+        nearer = DrawBelow(DrawAt(start, j), PlantSlots);
+    World second{};
+    PlacePlant(second, redrawn, 300, 300, 30);
+    PlacePlant(second, nearer, 100, 105, 30);
+    PlaceAnimal(second, 0, {.x = 100, .y = 100, .energy = 0, .target = 500});
+    Forage(second, random, space, 0);
+    EXPECT_EQ(second.animals.target[0], nearer);
+    EXPECT_EQ(random, After(start, 1 + CandidatesPerTick));
+}
+
+TEST(Foraging, OfSeveralNearerLivingCandidatesTheLastDrawnWinsNotTheNearest)
+{
+    const RandomSource start = RandomSource::FromSeed(5);
+    std::vector<int> drawn;
+    for (int j = 0; j < CandidatesPerTick; ++j)
+        drawn.push_back(DrawBelow(DrawAt(start, j), PlantSlots));
+    const int current = 0, level = drawn.back(); // the last one drawn: as far as the target
+    ASSERT_NE(level, current);
+    auto in = [](const std::vector<int>& v, int k) {
+        return std::find(v.begin(), v.end(), k) != v.end();
+    };
+    std::vector<int> chosen; // the first three distinct candidates of the others
+    for (int k : drawn)
+        if (k != current && k != level && !in(chosen, k) && chosen.size() < 3) chosen.push_back(k);
+    ASSERT_EQ(chosen.size(), 3u);
+    int last = -1;
+    for (int k : drawn)
+        if (in(chosen, k)) last = k;
+
+    // The target 100 pixels off; the three nearer, the last drawn of them the farthest.
+    World world{};
+    PlacePlant(world, current, 200, 300, 10);
+    PlacePlant(world, level, 300, 200, 10);
+    for (int k : chosen)
+        PlacePlant(world, k, 200, 201, 10);
+    PlacePlant(world, last, 200, 250, 10);
+    PlaceAnimal(world, 0, {.x = 200, .y = 200, .energy = 500, .target = current});
+    RandomSource random = start;
+    Canvas space = Canvas::Discarding();
+    Forage(world, random, space, 0);
+    EXPECT_EQ(world.animals.target[0], last);
+}
+
+TEST(Foraging, AboveAThousandEnergyAnAnimalTurnsToMatingButStillEatsThisTick)
+{
+    const RandomSource start = RandomSource::FromSeed(8);
+    // The new target is an animal slot, and serves as a plant slot for the rest of the tick.
+    const int chosen = DrawBelow(DrawAt(start, 0), AnimalSlots);
+    World world{};
+    PlacePlant(world, chosen, 100, 100, 10);
+    PlaceAnimal(world, 0, {.x = 100, .y = 100, .energy = 1001, .target = 400});
+    PlacePlant(world, 300, 300, 300, 10);
+    PlaceAnimal(world, 1, {.x = 100, .y = 100, .energy = 1000, .target = 300});
+    RandomSource random = start;
+    Canvas space = Canvas::Discarding();
+
+    Forage(world, random, space, 0);
+    Forage(world, random, space, 1);
+
+    EXPECT_EQ(world.animals.mode[0], Mating);
+    EXPECT_EQ(world.animals.target[0], chosen);
+    EXPECT_EQ(world.animals.energy[0], 1031);
+    EXPECT_EQ(world.plants.size[chosen], 0);
+    EXPECT_EQ(world.animals.mode[1], Foraging); // 1000 is not above a thousand
+    EXPECT_EQ(random, After(start, 1 + 2 * CandidatesPerTick));
+}
+
+TEST(Bearing, StraightBelowIsZeroAboveIsPiAndEitherSideIsHalfPi)
+{
+    EXPECT_EQ(MeasureTarget(100, 150, 100, 100, 0).distance, 50.0);
+    EXPECT_EQ(MeasureTarget(100, 150, 100, 100, 0).bearing_delta, 0.0);
+    EXPECT_EQ(MeasureTarget(100, 60, 100, 100, 0).bearing_delta, Pi);
+    EXPECT_EQ(MeasureTarget(130, 100, 100, 100, 0).bearing_delta, HalfPi);
+    EXPECT_EQ(MeasureTarget(70, 100, 100, 100, 0).bearing_delta, HalfPi);
+    EXPECT_EQ(MeasureTarget(100, 100, 100, 100, 0).distance, 0.0);
+    EXPECT_EQ(MeasureTarget(100, 100, 100, 100, 0).bearing_delta, HalfPi);
+    // Up and right: arctan(3 / -4) + pi. Up and left lies beyond pi and folds back by 2 pi.
+    EXPECT_DOUBLE_EQ(MeasureTarget(103, 96, 100, 100, 0).bearing_delta, std::atan(-0.75) + Pi);
+    EXPECT_EQ(MeasureTarget(97, 96, 100, 100, 0).distance, 5.0);
+    EXPECT_DOUBLE_EQ(MeasureTarget(97, 96, 100, 100, 0).bearing_delta,
+                     std::atan(0.75) + Pi - TwoPi);
+    EXPECT_DOUBLE_EQ(MeasureTarget(130, 100, 100, 100, 1.0f).bearing_delta, HalfPi - 1.0);
+}
+
+} // namespace
+} // namespace morvane
