@@ -30,11 +30,6 @@ namespace {
 
 double Square(double v) { return v * v; }
 
-struct Candidate {
-    double squared_distance; // the sum of the squared differences, before the square root
-    bool alive;
-};
-
 // The neighbouring doubles of a value that is not negative: adjacent bit patterns, since the
 // encoding orders non-negative doubles like integers (std::nextafter is far slower).
 double NextAbove(double v) { return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) + 1); }
@@ -44,21 +39,25 @@ double NextBelow(double v) { return std::bit_cast<double>(std::bit_cast<std::uin
 // target's distance measured before the search (not updated during it), so of several nearer
 // living candidates the last one drawn wins, not the nearest. Returns the new target.
 //
-// The draws never depend on what the search finds, so all eleven are taken first; the
-// comparisons then run without a branch per candidate, which the processor could not
-// predict (whether a random slot is nearer is a coin toss).
-template <typename Measure>
+// The draws never depend on what the search finds, so all eleven are taken first. In a
+// sparse world most draws hit free slots, and often none of the eleven is alive: then no
+// distance is needed at all. Otherwise the comparisons run without a branch per candidate,
+// which the processor could not predict (whether a random slot is nearer is a coin toss).
+template <typename Alive, typename SquaredDistance>
 std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t target,
-                              double target_distance, Measure measure)
+                              double target_distance, Alive alive, SquaredDistance squared)
 {
     int drawn[CandidatesPerTick];
-    random.BelowMany(slots, drawn);
+    for (int& k : drawn) k = random.Below(slots);
+    bool any_alive = false;
+    for (int k : drawn) any_alive |= alive(k);
+    if (!any_alive) return target;
+
     const double bound = NearerBound(target_distance);
     int chosen = target;
     for (int k : drawn) {
-        const Candidate c = measure(k);
         // A mask rather than a conditional, which the compiler would turn back into a branch.
-        const int take = -static_cast<int>((c.squared_distance < bound) & c.alive);
+        const int take = -static_cast<int>((squared(k) < bound) & alive(k));
         chosen ^= (chosen ^ k) & take;
     }
     return static_cast<std::int16_t>(chosen);
@@ -99,9 +98,9 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
     }
 
     const double ax = a.x[i], ay = a.y[i];
-    a.target[i] = SearchCandidates(random, PlantSlots, a.target[i], fix.distance, [&](int k) {
-        return Candidate{Square(p.y[k] - ay) + Square(p.x[k] - ax), p.size[k] > 0};
-    });
+    a.target[i] = SearchCandidates(
+        random, PlantSlots, a.target[i], fix.distance, [&](int k) { return p.size[k] > 0; },
+        [&](int k) { return Square(p.y[k] - ay) + Square(p.x[k] - ax); });
     return fix.bearing_delta;
 }
 
@@ -137,9 +136,9 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i)
     }
 
     const double ax = a.x[i], ay = a.y[i];
-    a.target[i] = SearchCandidates(random, AnimalSlots, a.target[i], fix.distance, [&](int k) {
-        return Candidate{Square(a.x[k] - ax) + Square(a.y[k] - ay), a.energy[k] > 0};
-    });
+    a.target[i] = SearchCandidates(
+        random, AnimalSlots, a.target[i], fix.distance, [&](int k) { return a.energy[k] > 0; },
+        [&](int k) { return Square(a.x[k] - ax) + Square(a.y[k] - ay); });
     return fix.bearing_delta;
 }
 

@@ -7,34 +7,6 @@
 
 namespace morvane {
 
-namespace pcg {
-
-inline constexpr std::uint64_t Multiplier = 6364136223846793005ULL;
-inline constexpr int JumpTableSize = 16;
-
-// multiplier[j] = Multiplier^j and sum[j] = 1 + Multiplier + ... + Multiplier^(j-1), mod 2^64:
-// j steps of the generator from state s give multiplier[j] * s + increment * sum[j].
-struct JumpTable {
-    std::uint64_t multiplier[JumpTableSize];
-    std::uint64_t sum[JumpTableSize];
-};
-
-constexpr JumpTable MakeJumpTable()
-{
-    JumpTable t{};
-    t.multiplier[0] = 1;
-    t.sum[0] = 0;
-    for (int j = 1; j < JumpTableSize; ++j) {
-        t.multiplier[j] = t.multiplier[j - 1] * Multiplier;
-        t.sum[j] = t.sum[j - 1] + t.multiplier[j - 1];
-    }
-    return t;
-}
-
-inline constexpr JumpTable Jump = MakeJumpTable();
-
-} // namespace pcg
-
 class RandomSource {
 public:
     // The program's fixed starting point; a run from it is repeatable event for event.
@@ -76,24 +48,6 @@ public:
                                  static_cast<std::uint64_t>(n)) >> 24u);
     }
 
-    // Fills `draws` with the next N draws from 0..n-1, exactly as N calls of Below(n) would.
-    // Each step of the generator needs the one before, a chain of multiplications the
-    // processor must wait through; the state j steps ahead is also Multiplier^j * state +
-    // increment * (1 + Multiplier + ... + Multiplier^(j-1)), so N states can be computed side
-    // by side from the current one.
-    template <int N>
-    void BelowMany(int n, int (&draws)[N])
-    {
-        static_assert(N < pcg::JumpTableSize);
-        const std::uint64_t start = state_;
-        for (int j = 0; j < N; ++j) {
-            const std::uint64_t state = pcg::Jump.multiplier[j] * start + increment_ * pcg::Jump.sum[j];
-            draws[j] = static_cast<int>((static_cast<std::uint64_t>(Output(state) >> 8u) *
-                                         static_cast<std::uint64_t>(n)) >> 24u);
-        }
-        state_ = pcg::Jump.multiplier[N] * start + increment_ * pcg::Jump.sum[N];
-    }
-
     bool operator==(const RandomSource&) const = default;
 
 private:
@@ -104,7 +58,7 @@ private:
         return (xorshifted >> rot) | (xorshifted << ((-rot) & 31u));
     }
 
-    void Step() { state_ = state_ * pcg::Multiplier + increment_; }
+    void Step() { state_ = state_ * 6364136223846793005ULL + increment_; }
 
     std::uint64_t state_ = 0;
     std::uint64_t increment_ = 0;

@@ -58,17 +58,5 @@ TEST(Draws, BelowIsTheFloorOfTheUniformTimesTheRangeInDouble)
             ASSERT_EQ(fast.Below(n), static_cast<int>(std::floor(static_cast<double>(plain.Uniform()) * n)));
 }
 
-TEST(Draws, ElevenDrawsAtOnceAreElevenDrawsInARow)
-{
-    RandomSource together = RandomSource::FromSeed(99);
-    RandomSource one_by_one = together;
-    for (int round = 0; round < 1000; ++round) {
-        int drawn[CandidatesPerTick];
-        together.BelowMany(round % 2 ? 501 : 251, drawn);
-        for (int k : drawn) ASSERT_EQ(k, one_by_one.Below(round % 2 ? 501 : 251));
-        ASSERT_EQ(together, one_by_one);
-    }
-}
-
 } // namespace
 } // namespace morvane
