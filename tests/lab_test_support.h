@@ -102,13 +102,21 @@ struct LabResult {
 // endless (a wrapped "-5", say) is stopped after a minute, so the test fails instead of hanging.
 inline LabResult RunLabBinary(const ScratchFolder &folder, const std::vector<std::string> &args)
 {
-    std::string command =
-        "cd " + Quote(folder.Work().string()) + " && timeout 60 " + Quote(MORVANE_LAB_PATH);
-    for (const std::string &arg : args)
-        command += " " + Quote(arg);
+    // Built by appending only: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
+    std::string command = "cd ";
+    command += Quote(folder.Work().string());
+    command += " && timeout 60 ";
+    command += Quote(MORVANE_LAB_PATH);
+    for (const std::string &arg : args) {
+        command += ' ';
+        command += Quote(arg);
+    }
     const fs::path out = folder.Root() / "stdout.txt";
     const fs::path err = folder.Root() / "stderr.txt";
-    command += " >" + Quote(out.string()) + " 2>" + Quote(err.string());
+    command += " >";
+    command += Quote(out.string());
+    command += " 2>";
+    command += Quote(err.string());
     const int raw = std::system(command.c_str());
     LabResult result;
     if (raw != -1 && WIFEXITED(raw)) result.status = WEXITSTATUS(raw);
