@@ -1,0 +1,274 @@
+#!/usr/bin/env python3
+"""The real morvane window on a private Xvfb display, driven with xdotool as a person would.
+
+usage: e2e_window_test.py MORVANE WM_CLOSE
+Looks at the window only through screenshots, by colour, never by whole-image equality.
+"""
+
+import os
+import math
+import random
+import re
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import xsession  # noqa: E402
+
+ANIMAL = (255, 50, 0)
+SPACE = (10, 10, 496, 429)  # drawable areas in window pixels: left, top, width, height
+GRAPH = (10, 450, 496, 69)
+FACE_AT = (3, 3)
+NEWCOMER_SPEED = 0.3  # pixels per tick of an animal put down with the left button
+TICKS_PER_SECOND = 100
+GRAPH_PIXELS_PER_SECOND = TICKS_PER_SECOND / 10
+
+failures = []
+
+
+STARTED = time.monotonic()
+
+
+def expect(condition, message):
+    stamp = f"{time.monotonic() - STARTED:5.1f}s"
+    print(("ok   " if condition else "FAIL ") + stamp + " " + message, flush=True)
+    if not condition:
+        failures.append(message)
+    return condition
+
+
+def is_plant(c):
+    return c[0] == 0 and c[2] == 0 and 52 <= c[1] <= 250
+
+
+def is_black(c):
+    return c == (0, 0, 0)
+
+
+def luminance(c):
+    return sum(c) / 3
+
+
+class Window:
+    def __init__(self, display, wid):
+        self.display = display
+        self.id = wid
+        g = display.geometry(wid)
+        self.x, self.y = g["x"], g["y"]
+
+    def shot(self):
+        """A screenshot and a monotonic time no earlier than the grab of its pixels."""
+        return self.display.screenshot()
+
+    def pixel(self, image, wx, wy):
+        return image.at(self.x + wx, self.y + wy)
+
+    def space(self, image, x, y):
+        return self.pixel(image, SPACE[0] + x, SPACE[1] + y)
+
+    def move_to_space(self, x, y):
+        return ["mousemove", self.x + SPACE[0] + x, self.y + SPACE[1] + y]
+
+
+def clear_spot(win, image, radius, taken):
+    """A world pixel with nothing drawn within `radius`, away from spots already used."""
+    for y in range(50, SPACE[3] - 50, 16):
+        for x in range(50, SPACE[2] - 50, 16):
+            if any(abs(x - tx) < 80 and abs(y - ty) < 80 for tx, ty in taken):
+                continue
+            if all(is_black(win.space(image, x + dx, y + dy))
+                   for dy in range(-radius, radius + 1) for dx in range(-radius, radius + 1)):
+                return x, y
+    raise RuntimeError("the world has no clear spot to click")
+
+
+def found_near(win, image, spot, radius, match):
+    x0, y0 = spot
+    return [(x, y) for y in range(max(0, y0 - radius), min(SPACE[3], y0 + radius + 1))
+            for x in range(max(0, x0 - radius), min(SPACE[2], x0 + radius + 1))
+            if match(win.space(image, x, y))]
+
+
+def graph_columns_drawn(win, image):
+    return [any(not is_black(win.pixel(image, GRAPH[0] + x, GRAPH[1] + y))
+                for y in range(GRAPH[3])) for x in range(GRAPH[2])]
+
+
+def sweep_position(win, image):
+    """The graph's newest column: the last drawn one with the blank eraser column after it."""
+    drawn = graph_columns_drawn(win, image)
+    ends = [x for x in range(GRAPH[2] - 1) if drawn[x] and not drawn[x + 1]]
+    return ends[-1] if ends else None
+
+
+def check_layout(win, image, when):
+    face = win.pixel(image, *FACE_AT)
+    expect(face[0] == face[1] == face[2] and face[0] >= 190,
+           f"{when}: the window face is light grey {face}")
+    for name, (left, top, width, height) in (("space", SPACE), ("graph", GRAPH)):
+        ol, ot, orr, ob = left - 2, top - 2, left + width + 1, top + height + 1
+        mid_x, mid_y = (ol + orr) // 2, (ot + ob) // 2
+        top_left = [win.pixel(image, mid_x, ot), win.pixel(image, ol, mid_y),
+                    win.pixel(image, mid_x, ot + 1), win.pixel(image, ol + 1, mid_y)]
+        bottom_right = [win.pixel(image, mid_x, ob), win.pixel(image, orr, mid_y),
+                        win.pixel(image, mid_x, ob - 1), win.pixel(image, orr - 1, mid_y)]
+        expect(all(0 < luminance(c) < luminance(face) - 40 for c in top_left)
+               and all(luminance(c) > luminance(face) - 20 for c in bottom_right),
+               f"{when}: {name} has a sunken edge (top/left {top_left}, "
+               f"bottom/right {bottom_right})")
+        expect(win.pixel(image, ol - 1, mid_y) == face and win.pixel(image, orr + 1, mid_y) == face,
+               f"{when}: {name}'s edge is 2 pixels wide, on the face")
+
+
+def click_test(win, taken, button, what, match, reach):
+    """Clicks where nothing is near and looks, a few ticks later, for what should be new.
+    match None: nothing of any kind may appear."""
+    image, _ = win.shot()
+    spot = clear_spot(win, image, 30, taken)
+    taken.append(spot)
+    win.display.xdotool(*win.move_to_space(*spot), "click", button)
+    clicked = time.monotonic()
+    if match is None:
+        time.sleep(0.1)  # a newcomer shows at the next tick, so give it a few
+    look_for = match or (lambda c: c == ANIMAL or is_plant(c))
+    for _ in range(4):
+        image, grabbed = win.shot()
+        ticks = TICKS_PER_SECOND * (grabbed - clicked)
+        radius = reach(ticks)
+        hits = found_near(win, image, spot, radius, look_for)
+        if hits or match is None:
+            break
+    seen = f"after about {ticks:.0f} ticks within {radius} px: {hits[:3]}"
+    if match is None:
+        expect(not hits, f"button {button} at world {spot}: nothing new {seen}")
+    else:
+        expect(bool(hits), f"button {button} at world {spot}: {what} {seen}")
+
+
+def animal_reach(ticks):
+    """How far a newcomer animal gets: 0.3 px a tick, with room for a late screenshot."""
+    return int(3 + NEWCOMER_SPEED * ticks * 1.5)
+
+
+def plant_reach(ticks):
+    """A plant steps -1, 0 or 1 each tick on each axis: four standard deviations of that."""
+    return int(3 + 4 * math.sqrt(2 / 3 * ticks))
+
+
+def rapid_clicks(win, count):
+    """count clicks of every kind over the whole window, some dragged off the world."""
+    rng = random.Random(1000)
+    args = []
+    for i in range(count):
+        button = rng.choice([1, 1, 2, 3, 3, 8])
+        x = rng.randrange(-20, 540)
+        y = rng.randrange(-20, 550)
+        if i % 10 == 0:
+            args += win.move_to_space(rng.randrange(496), rng.randrange(429))
+            args += ["mousedown", button, "mousemove", win.x + x, win.y + y, "mouseup", button]
+        else:
+            # mousedown and mouseup: chained, xdotool's click waits between clicks
+            args += ["mousemove", win.x + x, win.y + y, "mousedown", button, "mouseup", button]
+    win.display.xdotool(*args)
+
+
+def main():
+    morvane, wm_close = sys.argv[1], sys.argv[2]
+    missing = xsession.missing_tools()
+    if missing:
+        print("missing tools: " + ", ".join(missing))
+        return 1
+
+    display = xsession.Display(800, 640)
+    proc = None
+    try:
+        started = time.monotonic()
+        proc = subprocess.Popen([morvane], env=dict(display.env, MORVANE_REPORT_TICKS="1"),
+                                stdout=subprocess.PIPE, text=True)
+        wid = display.find_window("morvane", proc)
+        print(f"     window visible after {1000 * (time.monotonic() - started):.0f} ms")
+        expect(display.xdotool("getwindowname", wid).strip() == "morvane", "caption is morvane")
+        geometry = display.geometry(wid)
+        expect((geometry["width"], geometry["height"]) == (516, 529),
+               f"client area {geometry['width']}x{geometry['height']} is 516x529")
+        hints = display.run("xprop", "-id", wid, "WM_NORMAL_HINTS", check=False)
+        expect("minimum size: 516 by 529" in hints and "maximum size: 516 by 529" in hints,
+               "the window cannot be resized")
+        win = Window(display, wid)
+
+        image, _ = win.shot()
+        check_layout(win, image, "at start")
+
+        # Early on, while the tables have room: the plant table fills within seconds.
+        taken = []
+        click_test(win, taken, 3, "a plant", is_plant, plant_reach)
+        click_test(win, taken, 1, "an animal (255, 50, 0)", lambda c: c == ANIMAL, animal_reach)
+        click_test(win, taken, 2, "nothing", None, animal_reach)
+
+        image, first = win.shot()
+        sweep_from = sweep_position(win, image)
+        time.sleep(5)
+        image, second = win.shot()
+        sweep_to = sweep_position(win, image)
+        expected = GRAPH_PIXELS_PER_SECOND * (second - first)
+        if expect(sweep_from is not None and sweep_to is not None, "the graph sweep is found"):
+            advance = (sweep_to - sweep_from) % GRAPH[2]
+            expect(0.8 * expected - 2 <= advance <= expected + 2,
+                   f"the sweep advanced {advance} px in {second - first:.1f} s "
+                   f"(about {expected:.0f} expected)")
+
+        # Hidden, the world goes on; shown again, everything drawn meanwhile is there.
+        display.xdotool("windowunmap", "--sync", wid)
+        hidden = time.monotonic()
+        time.sleep(2)
+        display.xdotool("windowmap", "--sync", wid)
+        shown = time.monotonic()
+        time.sleep(0.3)
+        image, _ = win.shot()
+        check_layout(win, image, "shown again")
+        sweep_back = sweep_position(win, image)
+        if expect(sweep_back is not None, "the graph sweep is found after showing again"):
+            advance = (sweep_back - sweep_to) % GRAPH[2]
+            expected = GRAPH_PIXELS_PER_SECOND * (shown - hidden)
+            expect(advance >= 0.8 * expected, f"while hidden the sweep went on {advance} px")
+            drawn = graph_columns_drawn(win, image)
+            gaps = [x for x in range(sweep_to, sweep_back + 1) if not drawn[x]]
+            expect(not gaps, f"the graph drawn while hidden has no gaps {gaps[:5]}")
+
+        rapid_clicks(win, 1000)
+        image, first = win.shot()
+        sweep_from = sweep_position(win, image)
+        time.sleep(2)
+        image, second = win.shot()
+        sweep_to = sweep_position(win, image)
+        expect(proc.poll() is None, "the program survives 1000 rapid clicks")
+        if sweep_from is not None and sweep_to is not None:
+            advance = (sweep_to - sweep_from) % GRAPH[2]
+            expect(advance >= 0.8 * GRAPH_PIXELS_PER_SECOND * (second - first) - 2,
+                   f"and keeps ticking: the sweep went on {advance} px in {second - first:.1f} s")
+        else:
+            expect(False, "the graph sweep is found after the clicks")
+
+        display.run(wm_close, wid)
+        try:
+            out, _ = proc.communicate(timeout=10)
+        except subprocess.TimeoutExpired:
+            out = ""
+        expect(proc.returncode == 0, f"closing the window ends it with status {proc.returncode}")
+        report = re.search(r"(\d+) ticks in (\d+) ms", out or "")
+        if expect(report is not None, f"it reports its ticks: {out.strip()!r}"):
+            rate = 1000 * int(report.group(1)) / int(report.group(2))
+            expect(80 <= rate <= 101, f"{rate:.1f} ticks per second over its life")
+    finally:
+        if proc is not None and proc.poll() is None:
+            proc.kill()
+            proc.wait()
+        display.close()
+
+    print(f"{len(failures)} failed" if failures else "all passed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
