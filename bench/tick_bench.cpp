@@ -15,8 +15,7 @@ namespace {
 // a world costs about as much as a tenth of a tick, once per thousand ticks.
 constexpr int TicksBeforeRestart = 1000;
 
-template <typename Step>
-void Measure(benchmark::State& state, const Scene& start, Step step)
+template <typename Step> void Measure(benchmark::State& state, const Scene& start, Step step)
 {
     Scene scene = start;
     Canvas space = Canvas::Space();
@@ -49,7 +48,10 @@ void BM_RunTick_FreshWorld(benchmark::State& state) { Measure(state, FreshScene(
 
 void BM_RunTick_Populated(benchmark::State& state) { Measure(state, Populated(), WholeTick); }
 
-void BM_RunTick_FullTables(benchmark::State& state) { Measure(state, FullTablesScene(), WholeTick); }
+void BM_RunTick_FullTables(benchmark::State& state)
+{
+    Measure(state, FullTablesScene(), WholeTick);
+}
 
 // The headless lab's case: nobody looks, so the canvases keep nothing.
 void BM_RunTick_PopulatedUnwatched(benchmark::State& state)

@@ -19,7 +19,8 @@ void Canvas::Line(float x1, float y1, float x2, float y2, Colour colour)
         // conversions to int are always in range.
         if (!(x1 >= 0.0f && x1 < static_cast<float>(width_))) return;
         const float top = std::max(std::floor(std::min(y1, y2)), 0.0f);
-        const float bottom = std::min(std::floor(std::max(y1, y2)), static_cast<float>(height_ - 1));
+        const float bottom =
+            std::min(std::floor(std::max(y1, y2)), static_cast<float>(height_ - 1));
         if (!(top <= bottom)) return;
         const int column = static_cast<int>(x1);
         for (int row = static_cast<int>(top); row <= static_cast<int>(bottom); ++row)
@@ -41,8 +42,10 @@ void Canvas::Line(float x1, float y1, float x2, float y2, Colour colour)
             continue;
         }
         const double t = q[edge] / p[edge];
-        if (p[edge] < 0.0) t0 = std::max(t0, t);
-        else t1 = std::min(t1, t);
+        if (p[edge] < 0.0)
+            t0 = std::max(t0, t);
+        else
+            t1 = std::min(t1, t);
     }
     if (!(t0 <= t1)) return;
     const double sx = x1 + t0 * dx, sy = y1 + t0 * dy;
@@ -50,7 +53,8 @@ void Canvas::Line(float x1, float y1, float x2, float y2, Colour colour)
     const int steps = static_cast<int>(std::ceil(std::max(std::fabs(ex - sx), std::fabs(ey - sy))));
     for (int k = 0; k <= steps; ++k) {
         const double t = steps == 0 ? 0.0 : static_cast<double>(k) / steps;
-        PSet(static_cast<float>(sx + t * (ex - sx)), static_cast<float>(sy + t * (ey - sy)), colour);
+        PSet(static_cast<float>(sx + t * (ex - sx)), static_cast<float>(sy + t * (ey - sy)),
+             colour);
     }
 }
 

@@ -21,9 +21,9 @@ constexpr int BlueOf(Colour c) { return static_cast<int>((c >> 16) & 0xffu); }
 
 inline constexpr Colour Black = Rgb(0, 0, 0);
 
-inline constexpr int SpaceWidth = 496;  // drawable area of the world canvas
+inline constexpr int SpaceWidth = 496; // drawable area of the world canvas
 inline constexpr int SpaceHeight = 429;
-inline constexpr int GraphWidth = 496;  // drawable area of the graph canvas
+inline constexpr int GraphWidth = 496; // drawable area of the graph canvas
 inline constexpr int GraphHeight = 69;
 
 class Canvas {

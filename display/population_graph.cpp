@@ -14,11 +14,15 @@ void GraphUpdate(World& world, RandomSource& random, Canvas& graph, int plants, 
 
     const float sample_x = static_cast<float>(world.tick * 0.1);
     const Colour plant_colour = Rgb(0, random.Below(100) + 155, 0);
-    graph.PSet(sample_x, static_cast<float>(height - plants / static_cast<double>(GraphPlantFullScale) * height),
-               plant_colour);
+    graph.PSet(
+        sample_x,
+        static_cast<float>(height - plants / static_cast<double>(GraphPlantFullScale) * height),
+        plant_colour);
     const Colour animal_colour = Rgb(255, random.Below(100), 0);
-    graph.PSet(sample_x, static_cast<float>(height - animals / static_cast<double>(GraphAnimalFullScale) * height),
-               animal_colour);
+    graph.PSet(
+        sample_x,
+        static_cast<float>(height - animals / static_cast<double>(GraphAnimalFullScale) * height),
+        animal_colour);
 }
 
 } // namespace morvane

@@ -28,22 +28,27 @@ bool IsDecimal(const std::string& token)
     std::size_t digits = 0;
     bool point = false;
     for (; k < token.size(); ++k) {
-        if (token[k] >= '0' && token[k] <= '9') ++digits;
-        else if (token[k] == '.' && !point) point = true;
-        else break;
+        if (token[k] >= '0' && token[k] <= '9')
+            ++digits;
+        else if (token[k] == '.' && !point)
+            point = true;
+        else
+            break;
     }
     if (digits == 0) return false;
     if (k < token.size() && (token[k] == 'e' || token[k] == 'E')) {
         ++k;
         if (k < token.size() && (token[k] == '+' || token[k] == '-')) ++k;
         std::size_t exponent_digits = 0;
-        for (; k < token.size() && token[k] >= '0' && token[k] <= '9'; ++k) ++exponent_digits;
+        for (; k < token.size() && token[k] >= '0' && token[k] <= '9'; ++k)
+            ++exponent_digits;
         if (exponent_digits == 0) return false;
     }
     return k == token.size();
 }
 
-float ReadCoordinate(const std::string& token, const char* name, const std::string& source, int line)
+float ReadCoordinate(const std::string& token, const char* name, const std::string& source,
+                     int line)
 {
     if (!IsDecimal(token))
         Fail(source, line, std::string(name) + " '" + token + "' is not a finite decimal number");
@@ -52,7 +57,8 @@ float ReadCoordinate(const std::string& token, const char* name, const std::stri
     // coordinates require; the program never changes the C locale, so '.' is the point.
     const float value = std::strtof(token.c_str(), nullptr);
     if (errno == ERANGE && std::isinf(value))
-        Fail(source, line, std::string(name) + " '" + token + "' is beyond the range of a 32-bit float");
+        Fail(source, line,
+             std::string(name) + " '" + token + "' is beyond the range of a 32-bit float");
     return value;
 }
 
@@ -93,12 +99,12 @@ std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& sou
         std::string ticks, button, x, y, extra;
         if (!(fields >> ticks >> button >> x >> y))
             Fail(source, line, "expected '<ticks> <button> <x> <y>'");
-        if (fields >> extra) Fail(source, line, "unexpected '" + extra + "' after the y coordinate");
+        if (fields >> extra)
+            Fail(source, line, "unexpected '" + extra + "' after the y coordinate");
 
-        releases.push_back(ScriptedRelease{ReadTickCount(ticks, source, line),
-                                           ReadButton(button, source, line),
-                                           ReadCoordinate(x, "x", source, line),
-                                           ReadCoordinate(y, "y", source, line), line});
+        releases.push_back(ScriptedRelease{
+            ReadTickCount(ticks, source, line), ReadButton(button, source, line),
+            ReadCoordinate(x, "x", source, line), ReadCoordinate(y, "y", source, line), line});
     }
     if (in.bad()) throw LabError("events file " + source + ": could not be read");
     return releases;

@@ -59,12 +59,15 @@ void RunLab(const LabOptions& options, std::ostream& warnings)
                      [](const ScriptedRelease& a, const ScriptedRelease& b) {
                          return a.after_ticks < b.after_ticks;
                      });
-    const std::string space_png = options.png_prefix.empty() ? "" : options.png_prefix + "-space.png";
-    const std::string graph_png = options.png_prefix.empty() ? "" : options.png_prefix + "-graph.png";
+    const std::string space_png =
+        options.png_prefix.empty() ? "" : options.png_prefix + "-space.png";
+    const std::string graph_png =
+        options.png_prefix.empty() ? "" : options.png_prefix + "-graph.png";
     std::vector<NamedFile> named;
-    for (NamedFile file : {NamedFile{"--events", options.events}, NamedFile{"--state-out", options.state_out},
-                           NamedFile{"--counts-out", options.counts_out}, NamedFile{"--png", space_png},
-                           NamedFile{"--png", graph_png}})
+    for (NamedFile file :
+         {NamedFile{"--events", options.events}, NamedFile{"--state-out", options.state_out},
+          NamedFile{"--counts-out", options.counts_out}, NamedFile{"--png", space_png},
+          NamedFile{"--png", graph_png}})
         if (!file.path.empty()) named.push_back(file);
     RefuseSharedFiles(named);
 
@@ -95,14 +98,15 @@ void RunLab(const LabOptions& options, std::ostream& warnings)
         if (t == options.ticks) break;
         const TickCounts counts = RunTick(world, random, space, graph);
         if (counts_file)
-            std::fprintf(counts_file->Stream(), "%llu,%d,%d\n", static_cast<unsigned long long>(t + 1),
-                         counts.animals, counts.plants);
+            std::fprintf(counts_file->Stream(), "%llu,%d,%d\n",
+                         static_cast<unsigned long long>(t + 1), counts.animals, counts.plants);
     }
 
     if (state_file) WriteStateJson(state_file->Stream(), world, options.ticks);
     if (space_file) WritePng(space_file->Stream(), space);
     if (graph_file) WritePng(graph_file->Stream(), graph);
-    for (OutputFile* file : {state_file.get(), counts_file.get(), space_file.get(), graph_file.get()})
+    for (OutputFile* file :
+         {state_file.get(), counts_file.get(), space_file.get(), graph_file.get()})
         if (file) file->Commit();
 }
 

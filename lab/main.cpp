@@ -36,14 +36,22 @@ std::uint64_t ReadWholeNumber(const std::string& option, const std::string& text
     const double number = std::strtod(text.c_str(), &number_end);
     const bool numeric = !text.empty() && *number_end == '\0';
     std::string fault = "is not a number";
-    if (ec == std::errc::result_out_of_range) fault = "is too large";
-    else if (text.empty()) fault = "is empty";
-    else if (numeric && number < 0) fault = "is negative";
-    else if (numeric && errno == ERANGE && std::isinf(number)) fault = "is too large";
-    else if (numeric && !std::isfinite(number)) fault = "is not finite";
-    else if (numeric && number != std::floor(number)) fault = "is not a whole number";
-    else if (numeric && number > 18446744073709551615.0) fault = "is too large";
-    else if (numeric) fault = "is not written in plain decimal digits";
+    if (ec == std::errc::result_out_of_range)
+        fault = "is too large";
+    else if (text.empty())
+        fault = "is empty";
+    else if (numeric && number < 0)
+        fault = "is negative";
+    else if (numeric && errno == ERANGE && std::isinf(number))
+        fault = "is too large";
+    else if (numeric && !std::isfinite(number))
+        fault = "is not finite";
+    else if (numeric && number != std::floor(number))
+        fault = "is not a whole number";
+    else if (numeric && number > 18446744073709551615.0)
+        fault = "is too large";
+    else if (numeric)
+        fault = "is not written in plain decimal digits";
     throw morvane::lab::LabError(option + " '" + text + "' " + fault +
                                  " (expected a whole number from 0 to 18446744073709551615)");
 }

@@ -4,8 +4,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cstdint>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -64,7 +64,8 @@ void OutputFile::Commit()
     const bool closed = std::fclose(stream) == 0;
     if (!written || !closed) {
         ::unlink(temporary_.c_str());
-        throw LabError("output " + path_ + " could not be written: " + (written ? Reason() : write_reason));
+        throw LabError("output " + path_ +
+                       " could not be written: " + (written ? Reason() : write_reason));
     }
     if (std::rename(temporary_.c_str(), path_.c_str()) != 0) {
         const std::string reason = Reason();

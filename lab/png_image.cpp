@@ -32,7 +32,8 @@ void WritePng(std::FILE* out, const Canvas& canvas)
             px[2] = static_cast<png_byte>(BlueOf(c));
         }
     std::vector<png_bytep> rows(height);
-    for (int y = 0; y < height; ++y) rows[y] = &rgb[static_cast<std::size_t>(y) * width * 3];
+    for (int y = 0; y < height; ++y)
+        rows[y] = &rgb[static_cast<std::size_t>(y) * width * 3];
 
     png_structp png =
         png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, QuietError, QuietWarning);

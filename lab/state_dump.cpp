@@ -10,8 +10,7 @@ namespace morvane::lab {
 
 namespace {
 
-template <typename T>
-void AppendNumber(std::string& json, T value)
+template <typename T> void AppendNumber(std::string& json, T value)
 {
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

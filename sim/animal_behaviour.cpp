@@ -15,8 +15,7 @@ TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading)
     // Single-precision differences: float minus float is the correctly rounded difference.
     const float dx = tx - x;
     const float dy = ty - y;
-    const double distance =
-        std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
+    const double distance = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
     double bearing = HalfPi;
     if (dy != 0) bearing = std::atan(static_cast<double>(dx) / static_cast<double>(dy));
     if (dy < 0) bearing = bearing + Pi;
@@ -48,9 +47,11 @@ std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t targ
                               double target_distance, Alive alive, SquaredDistance squared)
 {
     int drawn[CandidatesPerTick];
-    for (int& k : drawn) k = random.Below(slots);
+    for (int& k : drawn)
+        k = random.Below(slots);
     bool any_alive = false;
-    for (int k : drawn) any_alive |= alive(k);
+    for (int k : drawn)
+        any_alive |= alive(k);
     if (!any_alive) return target;
 
     const double bound = NearerBound(target_distance);
@@ -69,8 +70,10 @@ std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t targ
 double NearerBound(double distance)
 {
     double bound = distance * distance; // not negative, or NaN
-    while (std::sqrt(bound) < distance) bound = NextAbove(bound);
-    while (bound > 0 && std::sqrt(NextBelow(bound)) >= distance) bound = NextBelow(bound);
+    while (std::sqrt(bound) < distance)
+        bound = NextAbove(bound);
+    while (bound > 0 && std::sqrt(NextBelow(bound)) >= distance)
+        bound = NextBelow(bound);
     return bound;
 }
 
@@ -130,8 +133,10 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i)
             (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2 + u1 - 0.5;
         AddAnimal(world, random, a.x[i], a.y[i], child_turn, child_speed);
         // With itself as partner (t == i) the animal pays twice.
-        a.energy[i] = static_cast<std::int16_t>(a.energy[i] - BirthCost < 0 ? 0 : a.energy[i] - BirthCost);
-        a.energy[t] = static_cast<std::int16_t>(a.energy[t] - BirthCost < 0 ? 0 : a.energy[t] - BirthCost);
+        a.energy[i] =
+            static_cast<std::int16_t>(a.energy[i] - BirthCost < 0 ? 0 : a.energy[i] - BirthCost);
+        a.energy[t] =
+            static_cast<std::int16_t>(a.energy[t] - BirthCost < 0 ? 0 : a.energy[t] - BirthCost);
         space.PSet(a.x[t], a.y[t], Black);
     }
 

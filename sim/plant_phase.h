@@ -7,8 +7,8 @@
 
 namespace morvane {
 
-inline constexpr int PlantFullSize = 100;  // a plant that grows past this seeds
-inline constexpr int PlantTopUpBelow = 5;  // fewer living plants than this invites a newcomer
+inline constexpr int PlantFullSize = 100; // a plant that grows past this seeds
+inline constexpr int PlantTopUpBelow = 5; // fewer living plants than this invites a newcomer
 
 // A living plant of size 1..100 is drawn green 52..250.
 constexpr Colour PlantColour(int size) { return Rgb(0, 2 * size + 50, 0); }

@@ -44,8 +44,8 @@ public:
     // the floor is exactly the integer (m * n) >> 24, which needs no floating point at all.
     int Below(int n)
     {
-        return static_cast<int>((static_cast<std::uint64_t>(NextBits() >> 8u) *
-                                 static_cast<std::uint64_t>(n)) >> 24u);
+        return static_cast<int>(
+            (static_cast<std::uint64_t>(NextBits() >> 8u) * static_cast<std::uint64_t>(n)) >> 24u);
     }
 
     bool operator==(const RandomSource&) const = default;

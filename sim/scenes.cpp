@@ -14,7 +14,8 @@ Scene PopulatedScene(int ticks)
     Scene scene = FreshScene();
     Canvas space = Canvas::Discarding();
     Canvas graph = Canvas::Discarding();
-    for (int t = 0; t < ticks; ++t) RunTick(scene.world, scene.random, space, graph);
+    for (int t = 0; t < ticks; ++t)
+        RunTick(scene.world, scene.random, space, graph);
     return scene;
 }
 

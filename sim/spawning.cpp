@@ -7,8 +7,7 @@ namespace morvane {
 
 namespace {
 
-template <typename Table>
-int LowestFreeSlot(const Table& occupancy)
+template <typename Table> int LowestFreeSlot(const Table& occupancy)
 {
     for (int slot = 0; slot < static_cast<int>(occupancy.size()); ++slot)
         if (occupancy[slot] == 0) return slot;

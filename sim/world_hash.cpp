@@ -17,15 +17,15 @@ public:
             hash_ *= 0x100000001b3ULL;
         }
     }
-    template <std::size_t N>
-    void Add(const std::array<float, N>& values)
+    template <std::size_t N> void Add(const std::array<float, N>& values)
     {
-        for (float v : values) Add(std::bit_cast<std::uint32_t>(v), 4);
+        for (float v : values)
+            Add(std::bit_cast<std::uint32_t>(v), 4);
     }
-    template <std::size_t N>
-    void Add(const std::array<std::int16_t, N>& values)
+    template <std::size_t N> void Add(const std::array<std::int16_t, N>& values)
     {
-        for (std::int16_t v : values) Add(static_cast<std::uint16_t>(v), 2);
+        for (std::int16_t v : values)
+            Add(static_cast<std::uint16_t>(v), 2);
     }
     std::uint64_t Value() const { return hash_; }
 

@@ -15,7 +15,7 @@ using std::pair;
 
 // Three well-fed animals standing still far from everything: the pass never counts fewer
 // than three, so no newcomer can take a slot a scenario is watching.
-void AddBystanders(World &world)
+void AddBystanders(World& world)
 {
     for (int i : {248, 249, 250})
         PlaceAnimal(world, i, {.x = 400, .y = 400, .energy = 5000});

@@ -14,17 +14,17 @@ struct BadInput {
 
 // Runs each case in its own folder, with `setup` files present beforehand, and checks the
 // refusal: status 2, a single "morvane-lab: error:" line naming the fault, and no new file.
-void ExpectRefused(const std::vector<BadInput> &cases,
-                   const std::vector<std::pair<std::string, std::string>> &setup = {})
+void ExpectRefused(const std::vector<BadInput>& cases,
+                   const std::vector<std::pair<std::string, std::string>>& setup = {})
 {
-    for (const BadInput &c : cases) {
+    for (const BadInput& c : cases) {
         std::string shown;
-        for (const std::string &arg : c.args)
+        for (const std::string& arg : c.args)
             shown += " [" + arg + "]";
         SCOPED_TRACE("morvane-lab" + shown);
         ScratchFolder folder;
         fs::create_directory(folder.Work() / "folder");
-        for (const auto &[name, text] : setup)
+        for (const auto& [name, text] : setup)
             folder.Write(name, text);
         const std::set<std::string> before = folder.Names();
 
@@ -37,7 +37,7 @@ void ExpectRefused(const std::vector<BadInput> &cases,
         EXPECT_NE(first.find(c.fault), std::string::npos) << first;
         EXPECT_EQ(result.out, "");
         EXPECT_EQ(folder.Names(), before);
-        for (const auto &[name, text] : setup)
+        for (const auto& [name, text] : setup)
             EXPECT_EQ(ReadFile(folder.Work() / name), text) << name << " was changed";
     }
 }
@@ -128,11 +128,11 @@ TEST(LabCommandLine, BadEventsFilesAreRefusedNamingTheLine)
 TEST(LabCommandLine, HelpGoesToStandardOutputAndExitsZero)
 {
     ScratchFolder folder;
-    for (const char *help : {"--help", "-h"}) {
+    for (const char* help : {"--help", "-h"}) {
         const LabResult result = RunLabBinary(folder, {help});
         EXPECT_EQ(result.status, 0) << help;
         EXPECT_EQ(result.err, "") << help;
-        for (const char *option :
+        for (const char* option :
              {"--ticks", "--seed", "--events", "--state-out", "--counts-out", "--png"})
             EXPECT_NE(result.out.find(option), std::string::npos) << help << " lacks " << option;
     }

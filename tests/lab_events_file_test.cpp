@@ -13,7 +13,7 @@
 namespace morvane::lab {
 namespace {
 
-std::vector<ScriptedRelease> Read(const std::string &text)
+std::vector<ScriptedRelease> Read(const std::string& text)
 {
     std::istringstream in(text);
     return ReadEvents(in, "moves.txt");
@@ -55,7 +55,7 @@ TEST(LabEventsFile, ReadsEveryReleaseInFileOrderSkippingBlankAndCommentLines)
 TEST(LabEventsFile, CoordinatesRoundOnceToTheNearestFloat)
 {
     struct Case {
-        const char *text;
+        const char* text;
         float expected;
     };
     const float above_one = std::nextafter(1.0f, 2.0f);
@@ -73,7 +73,7 @@ TEST(LabEventsFile, CoordinatesRoundOnceToTheNearestFloat)
         {"+2.", 2.0f},
         {"-0", -0.0f},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         const auto releases = Read(std::string("0 left ") + c.text + " 1\n");
         ASSERT_EQ(releases.size(), 1u) << c.text;
         EXPECT_EQ(releases[0].x, c.expected) << c.text;
@@ -84,8 +84,8 @@ TEST(LabEventsFile, CoordinatesRoundOnceToTheNearestFloat)
 TEST(LabEventsFile, MalformedLinesAreRefusedNamingTheFileLineAndFault)
 {
     struct Case {
-        const char *line;
-        const char *fault; // part of the message that says what is wrong
+        const char* line;
+        const char* fault; // part of the message that says what is wrong
     };
     const Case cases[] = {
         {"0 up 1 2", "unknown button 'up'"},
@@ -109,13 +109,13 @@ TEST(LabEventsFile, MalformedLinesAreRefusedNamingTheFileLineAndFault)
         {"0 left 1e39 2", "x '1e39' is beyond the range of a 32-bit float"},
         {"0 left 1 -1e39", "y '-1e39' is beyond the range of a 32-bit float"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         // Two good lines and a comment first, so the line number must count every line.
         const std::string text = "0 left 1 1\n# c\n\n1 right 2 2\n" + std::string(c.line) + "\n";
         try {
             Read(text);
             ADD_FAILURE() << "accepted: " << c.line;
-        } catch (const LabError &e) {
+        } catch (const LabError& e) {
             const std::string message = e.what();
             EXPECT_EQ(message.rfind("moves.txt:5: ", 0), 0u) << message;
             EXPECT_NE(message.find(c.fault), std::string::npos) << message;
@@ -129,11 +129,11 @@ TEST(LabEventsFile, AMissingFileOrAFolderIsRefusedByName)
     labtest::ScratchFolder folder;
     const std::string missing = (folder.Work() / "absent.txt").string();
     const std::string dir = folder.Work().string();
-    for (const std::string &path : {missing, dir}) {
+    for (const std::string& path : {missing, dir}) {
         try {
             ReadEventsFile(path);
             ADD_FAILURE() << "read " << path;
-        } catch (const LabError &e) {
+        } catch (const LabError& e) {
             EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
         }
     }

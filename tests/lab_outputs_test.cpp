@@ -16,19 +16,19 @@ namespace {
 
 using nlohmann::json;
 
-json ReadJson(const fs::path &path) { return json::parse(ReadFile(path)); }
+json ReadJson(const fs::path& path) { return json::parse(ReadFile(path)); }
 
 // Integers must be written as integers; floats must read back to the very float held.
 template <typename T, std::size_t N>
-void ExpectColumn(const json &dump, const char *table, const char *field,
-                  const std::array<T, N> &expected)
+void ExpectColumn(const json& dump, const char* table, const char* field,
+                  const std::array<T, N>& expected)
 {
     SCOPED_TRACE(std::string(table) + "." + field);
-    const json &column = dump.at(table).at(field);
+    const json& column = dump.at(table).at(field);
     ASSERT_TRUE(column.is_array());
     ASSERT_EQ(column.size(), N);
     for (std::size_t k = 0; k < N; ++k) {
-        const json &value = column[k];
+        const json& value = column[k];
         if constexpr (std::is_integral_v<T>) {
             ASSERT_TRUE(value.is_number_integer()) << "slot " << k << ": " << value;
             EXPECT_EQ(value.get<std::int64_t>(), expected[k]) << "slot " << k;
@@ -39,7 +39,7 @@ void ExpectColumn(const json &dump, const char *table, const char *field,
     }
 }
 
-void ExpectDumpOf(const json &dump, std::uint64_t ticks_run, const World &world)
+void ExpectDumpOf(const json& dump, std::uint64_t ticks_run, const World& world)
 {
     ASSERT_TRUE(dump.is_object());
     EXPECT_EQ(dump.size(), 4u) << dump.dump().substr(0, 200);
@@ -49,7 +49,7 @@ void ExpectDumpOf(const json &dump, std::uint64_t ticks_run, const World &world)
     EXPECT_EQ(dump.at("tick").get<int>(), world.tick);
     EXPECT_EQ(dump.at("animals").size(), 8u);
     EXPECT_EQ(dump.at("plants").size(), 3u);
-    const AnimalTable &a = world.animals;
+    const AnimalTable& a = world.animals;
     ExpectColumn(dump, "animals", "x", a.x);
     ExpectColumn(dump, "animals", "y", a.y);
     ExpectColumn(dump, "animals", "heading", a.heading);
@@ -58,14 +58,14 @@ void ExpectDumpOf(const json &dump, std::uint64_t ticks_run, const World &world)
     ExpectColumn(dump, "animals", "mode", a.mode);
     ExpectColumn(dump, "animals", "turn", a.turn);
     ExpectColumn(dump, "animals", "speed", a.speed);
-    const PlantTable &p = world.plants;
+    const PlantTable& p = world.plants;
     ExpectColumn(dump, "plants", "x", p.x);
     ExpectColumn(dump, "plants", "y", p.y);
     ExpectColumn(dump, "plants", "size", p.size);
 }
 
 // Decodes a PNG and checks it is 8-bit RGB of the canvas's size with the canvas's pixels.
-void ExpectPngOf(const fs::path &path, const Canvas &canvas)
+void ExpectPngOf(const fs::path& path, const Canvas& canvas)
 {
     SCOPED_TRACE(path.filename().string());
     const std::string bytes = ReadFile(path);
@@ -95,7 +95,7 @@ void ExpectPngOf(const fs::path &path, const Canvas &canvas)
     int wrong = 0;
     for (int y = 0; y < canvas.Height(); ++y)
         for (int x = 0; x < canvas.Width(); ++x) {
-            const png_byte *px = &rgb[(static_cast<std::size_t>(y) * canvas.Width() + x) * 3];
+            const png_byte* px = &rgb[(static_cast<std::size_t>(y) * canvas.Width() + x) * 3];
             const Colour c = canvas.At(x, y);
             if (px[0] != RedOf(c) || px[1] != GreenOf(c) || px[2] != BlueOf(c)) ++wrong;
         }
@@ -113,7 +113,7 @@ std::vector<std::string> Args(std::vector<std::string> args)
 
 TEST(LabOutputs, TheSameArgumentsGiveTheSameBytesOnEveryRun)
 {
-    for (const auto &extra :
+    for (const auto& extra :
          {std::vector<std::string>{}, std::vector<std::string>{"--seed", "7", "--events", "e"}}) {
         std::string first[4];
         for (int run = 0; run < 2; ++run) {
@@ -123,7 +123,7 @@ TEST(LabOutputs, TheSameArgumentsGiveTheSameBytesOnEveryRun)
             args.insert(args.end(), extra.begin(), extra.end());
             const LabResult result = RunLabBinary(folder, Args(args));
             ASSERT_EQ(result.status, 0) << result.err;
-            const char *names[] = {"s.json", "c.csv", "p-space.png", "p-graph.png"};
+            const char* names[] = {"s.json", "c.csv", "p-space.png", "p-graph.png"};
             for (int k = 0; k < 4; ++k) {
                 const std::string bytes = ReadFile(folder.Work() / names[k]);
                 ASSERT_FALSE(bytes.empty()) << names[k];
@@ -205,7 +205,7 @@ TEST(LabOutputs, AReleaseAfterTheLastTickShowsInTheDumpButNotInTheCounts)
     ExpectDumpOf(ReadJson(folder.Work() / "with.json"), 300, late.world);
 
     // The newcomer sits in the lowest slot that was free, exactly where it was put.
-    const auto &energy = plain.world.animals.energy;
+    const auto& energy = plain.world.animals.energy;
     const std::size_t slot = std::find(energy.begin(), energy.end(), 0) - energy.begin();
     ASSERT_LT(slot, energy.size());
     const json animals = ReadJson(folder.Work() / "with.json")["animals"];

@@ -44,14 +44,14 @@ public:
         std::error_code ec;
         fs::remove_all(root_, ec);
     }
-    ScratchFolder(const ScratchFolder &) = delete;
-    ScratchFolder &operator=(const ScratchFolder &) = delete;
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
 
     // The lab runs here; its stdout and stderr are kept beside it, not in it.
     fs::path Work() const { return root_ / "work"; }
     fs::path Root() const { return root_; }
 
-    void Write(const std::string &name, const std::string &text) const
+    void Write(const std::string& name, const std::string& text) const
     {
         std::ofstream(Work() / name, std::ios::binary) << text;
     }
@@ -60,7 +60,7 @@ public:
     std::set<std::string> Names() const
     {
         std::set<std::string> names;
-        for (const auto &entry : fs::directory_iterator(Work()))
+        for (const auto& entry : fs::directory_iterator(Work()))
             names.insert(entry.path().filename().string());
         return names;
     }
@@ -69,13 +69,13 @@ private:
     fs::path root_;
 };
 
-inline std::string ReadFile(const fs::path &path)
+inline std::string ReadFile(const fs::path& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-inline std::string Quote(const std::string &text)
+inline std::string Quote(const std::string& text)
 {
     std::string quoted = "'";
     for (char c : text)
@@ -100,14 +100,14 @@ struct LabResult {
 
 // Runs morvane-lab with `args` in the folder's work directory. A lab that misreads a count as
 // endless (a wrapped "-5", say) is stopped after a minute, so the test fails instead of hanging.
-inline LabResult RunLabBinary(const ScratchFolder &folder, const std::vector<std::string> &args)
+inline LabResult RunLabBinary(const ScratchFolder& folder, const std::vector<std::string>& args)
 {
     // Built by appending only: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
     std::string command = "cd ";
     command += Quote(folder.Work().string());
     command += " && timeout 60 ";
     command += Quote(MORVANE_LAB_PATH);
-    for (const std::string &arg : args) {
+    for (const std::string& arg : args) {
         command += ' ';
         command += Quote(arg);
     }
@@ -143,12 +143,12 @@ struct ReferenceRun {
 // The world as the window program would leave it after `ticks` ticks with these releases
 // delivered between ticks, in the order given.
 inline ReferenceRun RunReference(std::uint64_t ticks, std::optional<std::uint64_t> seed,
-                                 const std::vector<Release> &releases = {})
+                                 const std::vector<Release>& releases = {})
 {
     ReferenceRun run;
     RandomSource random = seed ? RandomSource::FromSeed(*seed) : RandomSource{};
     for (std::uint64_t t = 0;; ++t) {
-        for (const Release &r : releases)
+        for (const Release& r : releases)
             if (r.after_ticks == t) space_MouseUp(run.world, random, r.button, 0, r.x, r.y);
         if (t == ticks) break;
         run.counts.push_back(RunTick(run.world, random, run.space, run.graph));
@@ -157,7 +157,7 @@ inline ReferenceRun RunReference(std::uint64_t ticks, std::optional<std::uint64_
 }
 
 // The counts file the lab should write for `run`.
-inline std::string CountsCsv(const ReferenceRun &run)
+inline std::string CountsCsv(const ReferenceRun& run)
 {
     std::string text = "tick,animals,plants\n";
     for (std::size_t t = 0; t < run.counts.size(); ++t)

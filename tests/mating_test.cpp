@@ -39,7 +39,7 @@ TEST(Breeding, TheChildTakesTheParentsMeansShiftedByTheFirstDrawForTurnAndTheSec
 
     Mate(world, random, space, 3);
 
-    const AnimalTable &a = world.animals;
+    const AnimalTable& a = world.animals;
     EXPECT_EQ(a.turn[0], Inherited(0.2f, 0.6f, DrawAt(start, 0)));
     EXPECT_EQ(a.speed[0], Inherited(1.0f, 2.5f, DrawAt(start, 1)));
     EXPECT_EQ(a.heading[0], NewbornHeading(DrawAt(start, 2)));

@@ -17,7 +17,8 @@ void ExpectBoundDecidesAsTheRoot(double distance)
     const double bound = NearerBound(distance);
     // The boundary itself and its neighbours are where a sloppy bound would go wrong.
     double probe = bound;
-    for (int step = 0; step < 4 && probe > 0; ++step) probe = std::nextafter(probe, 0.0);
+    for (int step = 0; step < 4 && probe > 0; ++step)
+        probe = std::nextafter(probe, 0.0);
     for (int step = 0; step < 8; ++step) {
         ASSERT_EQ(probe < bound, NearerByRoot(probe, distance))
             << "distance " << distance << " squares " << probe;
@@ -55,7 +56,8 @@ TEST(Draws, BelowIsTheFloorOfTheUniformTimesTheRangeInDouble)
     RandomSource plain = fast;
     for (int n : {3, 20, 40, 100, 200, 251, 500, 501})
         for (int k = 0; k < 5000; ++k)
-            ASSERT_EQ(fast.Below(n), static_cast<int>(std::floor(static_cast<double>(plain.Uniform()) * n)));
+            ASSERT_EQ(fast.Below(n),
+                      static_cast<int>(std::floor(static_cast<double>(plain.Uniform()) * n)));
 }
 
 } // namespace

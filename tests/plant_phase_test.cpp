@@ -13,7 +13,7 @@ using namespace tests;
 using std::tuple;
 
 // The drift step the pass will take at draw `position`.
-int StepAt(const RandomSource &random, int position) { return DriftStep(DrawAt(random, position)); }
+int StepAt(const RandomSource& random, int position) { return DriftStep(DrawAt(random, position)); }
 
 TEST(PlantPhase, PlantsAndFreeSlotsDriftAPixelAtMostPerAxisAndOnlyTheLivingGrowAndShow)
 {

@@ -12,7 +12,7 @@ using namespace tests;
 Colour PlantSampleColour(float u) { return Rgb(0, DrawBelow(u, 100) + 155, 0); }
 Colour AnimalSampleColour(float u) { return Rgb(255, DrawBelow(u, 100), 0); }
 
-bool ColumnIs(const Canvas &graph, int x, Colour colour)
+bool ColumnIs(const Canvas& graph, int x, Colour colour)
 {
     for (int y = 0; y < graph.Height(); ++y)
         if (graph.At(x, y) != colour) return false;

@@ -11,7 +11,8 @@ TEST(RandomSource, FixedStartingStateGivesThePublishedFirstOutputs)
     RandomSource random;
     const std::uint32_t expected[] = {0xa15c02b7, 0x7b47f409, 0xba1d3330,
                                       0x83d2f293, 0xbfa4784b, 0xcbed606e};
-    for (std::uint32_t value : expected) EXPECT_EQ(random.NextBits(), value);
+    for (std::uint32_t value : expected)
+        EXPECT_EQ(random.NextBits(), value);
 }
 
 TEST(RandomSource, UniformIsTheTop24BitsScaledIntoTheUnitInterval)

@@ -50,7 +50,7 @@ TEST(Births, ANewAnimalDrawsItsHeadingThenItsEnergyAndANewPlantOnlyItsSize)
     const RandomSource start = RandomSource::FromSeed(3);
     RandomSource random = start;
     ASSERT_EQ(AddAnimal(world, random, 12.1, 400.7, 0.1, -0.2), 0);
-    const AnimalTable &a = world.animals;
+    const AnimalTable& a = world.animals;
     EXPECT_EQ(a.heading[0], NewbornHeading(DrawAt(start, 0)));
     EXPECT_EQ(a.energy[0], NewbornEnergy(DrawAt(start, 1)));
     EXPECT_EQ(a.x[0], static_cast<float>(12.1));
@@ -75,7 +75,7 @@ TEST(Births, PlantCoordinatesRoundToTheNearestPixelWithTiesToEvenAndSaturateFarO
                           {1e6, -1e6, 32767, -32768}, {40000.0, 5, 32767, 5}};
     World world{};
     RandomSource random;
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         const int s = AddPlant(world, random, c.x, c.y);
         EXPECT_EQ(world.plants.x[s], c.stored_x) << "x " << c.x;
         EXPECT_EQ(world.plants.y[s], c.stored_y) << "y " << c.y;

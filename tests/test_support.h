@@ -46,14 +46,14 @@ inline RandomSource After(RandomSource random, int count)
 }
 
 // The draw at `position` (0 = the next one), leaving the source untouched.
-inline float DrawAt(const RandomSource &random, int position)
+inline float DrawAt(const RandomSource& random, int position)
 {
     return After(random, position).Uniform();
 }
 
 // Spends draws one at a time until `wanted(copy of the source)` holds, so a scenario can wait
 // for the chance it needs instead of reaching into the generator.
-template <typename Predicate> void WaitFor(RandomSource &random, Predicate wanted)
+template <typename Predicate> void WaitFor(RandomSource& random, Predicate wanted)
 {
     for (int k = 0; k < 1'000'000 && !wanted(RandomSource(random)); ++k)
         random.Uniform();
@@ -68,14 +68,14 @@ struct AnimalSetup {
     std::int16_t target = 0;
 };
 
-inline void PlaceAnimal(World &world, int i, const AnimalSetup &s)
+inline void PlaceAnimal(World& world, int i, const AnimalSetup& s)
 {
-    AnimalTable &a = world.animals;
+    AnimalTable& a = world.animals;
     a.x[i] = s.x, a.y[i] = s.y, a.heading[i] = s.heading, a.turn[i] = s.turn, a.speed[i] = s.speed;
     a.energy[i] = s.energy, a.mode[i] = s.mode, a.target[i] = s.target;
 }
 
-inline void PlacePlant(World &world, int s, int x, int y, int size)
+inline void PlacePlant(World& world, int s, int x, int y, int size)
 {
     world.plants.x[s] = static_cast<std::int16_t>(x);
     world.plants.y[s] = static_cast<std::int16_t>(y);
@@ -83,11 +83,11 @@ inline void PlacePlant(World &world, int s, int x, int y, int size)
 }
 
 // A plant slot as (x, y, size), an animal's position as (x, y): compared and printed whole.
-inline std::tuple<int, int, int> PlantIn(const World &world, int s)
+inline std::tuple<int, int, int> PlantIn(const World& world, int s)
 {
     return {world.plants.x[s], world.plants.y[s], world.plants.size[s]};
 }
-inline std::pair<float, float> PositionOf(const World &world, int i)
+inline std::pair<float, float> PositionOf(const World& world, int i)
 {
     return {world.animals.x[i], world.animals.y[i]};
 }
@@ -95,14 +95,14 @@ inline std::pair<float, float> PositionOf(const World &world, int i)
 inline constexpr Colour White = Rgb(255, 255, 255);
 
 // Paints every pixel, so that any erasure (black) stands out afterwards.
-inline void Paint(Canvas &canvas, Colour colour)
+inline void Paint(Canvas& canvas, Colour colour)
 {
     for (int y = 0; y < canvas.Height(); ++y)
         for (int x = 0; x < canvas.Width(); ++x)
             canvas.PSet(static_cast<float>(x), static_cast<float>(y), colour);
 }
 
-inline int PixelsOtherThan(const Canvas &canvas, Colour colour)
+inline int PixelsOtherThan(const Canvas& canvas, Colour colour)
 {
     int n = 0;
     for (Colour c : canvas.Pixels())
