@@ -14,7 +14,7 @@ USAGE
 
 # What each package is for is listed in the README's Dependencies section.
 packages=(
-    g++ cmake make pkg-config
+    g++ cmake make pkg-config git python3
     libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libcli11-dev nlohmann-json3-dev
