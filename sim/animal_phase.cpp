@@ -9,6 +9,12 @@
 
 namespace morvane {
 
+namespace {
+
+bool IsNegativeZero(float v) { return v == 0 && std::signbit(v); }
+
+} // namespace
+
 int AnimalPhase(World& world, RandomSource& random, Canvas& space)
 {
     AnimalTable& a = world.animals;
@@ -16,15 +22,15 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
     for (int i = 0; i < AnimalSlots; ++i) {
         space.PSet(a.x[i], a.y[i], Black);
 
-        if (a.speed[i] != 0 || a.x[i] == 0 || a.y[i] == 0) {
+        // A stopped animal (most of the table in a settled world, all of it in an empty one)
+        // adds a zero of either sign to each coordinate, which leaves any coordinate but -0
+        // exactly as it is (-0 + +0 is +0), so its sine and cosine need not be taken.
+        const bool stopped = a.speed[i] == 0 && !IsNegativeZero(a.x[i]) && !IsNegativeZero(a.y[i]);
+        if (!stopped) {
             const double heading = a.heading[i];
             a.x[i] = static_cast<float>(a.speed[i] * std::sin(heading) + a.x[i]);
             a.y[i] = static_cast<float>(a.speed[i] * std::cos(heading) + a.y[i]);
         }
-        // Else a stopped animal, most of the table in a settled world: the move adds a zero
-        // (of either sign) to a non-zero coordinate, which leaves it exactly as it is, so its
-        // sine and cosine need not be taken. Only a coordinate of zero could change (-0 + +0
-        // is +0), and that case takes the full move.
 
         if (a.x[i] < 0 || a.x[i] > WorldMaxX || a.y[i] < 0 || a.y[i] > WorldMaxY) a.energy[i] = 0;
 
