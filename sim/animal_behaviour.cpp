@@ -107,7 +107,7 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
     return fix.bearing_delta;
 }
 
-double Mate(World& world, RandomSource& random, Canvas& space, int i)
+double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)
 {
     AnimalTable& a = world.animals;
 
@@ -131,13 +131,17 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i)
             (static_cast<double>(a.speed[i]) + static_cast<double>(a.speed[t])) / 2 + u2 - 0.5;
         const double child_turn =
             (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2 + u1 - 0.5;
-        AddAnimal(world, random, a.x[i], a.y[i], child_turn, child_speed);
-        // With itself as partner (t == i) the animal pays twice.
+        const int newborn = AddAnimal(world, random, a.x[i], a.y[i], child_turn, child_speed);
+        // With itself as partner (t == i) the animal pays twice, and dies at most once.
         a.energy[i] =
             static_cast<std::int16_t>(a.energy[i] - BirthCost < 0 ? 0 : a.energy[i] - BirthCost);
         a.energy[t] =
             static_cast<std::int16_t>(a.energy[t] - BirthCost < 0 ? 0 : a.energy[t] - BirthCost);
         space.PSet(a.x[t], a.y[t], Black);
+        if (tally) {
+            tally->born_by_breeding += newborn >= 0;
+            tally->died_paying += (a.energy[i] == 0) + (t != i && a.energy[t] == 0);
+        }
     }
 
     const double ax = a.x[i], ay = a.y[i];

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "display/canvas.h"
+#include "sim/life_tally.h"
 #include "sim/random_source.h"
 #include "sim/world.h"
 
@@ -37,6 +38,7 @@ double NearerBound(double distance);
 double Forage(World& world, RandomSource& random, Canvas& space, int i);
 
 // The behaviour of animal slot i in Mating mode for this tick; returns the bearing delta.
-double Mate(World& world, RandomSource& random, Canvas& space, int i);
+// A birth and any parent it kills are added to `tally` when one is given.
+double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally = nullptr);
 
 } // namespace morvane

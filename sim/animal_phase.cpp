@@ -15,7 +15,7 @@ bool IsNegativeZero(float v) { return v == 0 && std::signbit(v); }
 
 } // namespace
 
-int AnimalPhase(World& world, RandomSource& random, Canvas& space)
+int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* tally)
 {
     AnimalTable& a = world.animals;
     int count = 0;
@@ -32,10 +32,13 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
             a.y[i] = static_cast<float>(a.speed[i] * std::cos(heading) + a.y[i]);
         }
 
-        if (a.x[i] < 0 || a.x[i] > WorldMaxX || a.y[i] < 0 || a.y[i] > WorldMaxY) a.energy[i] = 0;
+        if (a.x[i] < 0 || a.x[i] > WorldMaxX || a.y[i] < 0 || a.y[i] > WorldMaxY) {
+            if (tally && a.energy[i] > 0) ++tally->died_leaving;
+            a.energy[i] = 0;
+        }
 
-        const double bearing_delta =
-            a.mode[i] == Mating ? Mate(world, random, space, i) : Forage(world, random, space, i);
+        const double bearing_delta = a.mode[i] == Mating ? Mate(world, random, space, i, tally)
+                                                         : Forage(world, random, space, i);
 
         // The new heading takes effect in the next tick's move.
         if (bearing_delta < 0) a.heading[i] = a.heading[i] - a.turn[i];
@@ -44,7 +47,10 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
         // Stopping comes before tiring, so an animal that dies of exhaustion below still makes
         // one more unseen move at its next visit.
         if (a.energy[i] == 0) a.speed[i] = 0;
-        if (a.energy[i] > 0) a.energy[i] = static_cast<std::int16_t>(a.energy[i] - 1);
+        if (a.energy[i] > 0) {
+            a.energy[i] = static_cast<std::int16_t>(a.energy[i] - 1);
+            if (tally && a.energy[i] == 0) ++tally->died_exhausted;
+        }
         if (a.energy[i] > 0) {
             space.PSet(a.x[i], a.y[i], AnimalColour);
             ++count;
@@ -55,7 +61,8 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
     if (count < AnimalTopUpBelow && static_cast<int>(static_cast<double>(chance) * 100) == 0) {
         const float x = static_cast<float>(static_cast<double>(random.Uniform()) * WorldMaxX);
         const float y = static_cast<float>(static_cast<double>(random.Uniform()) * WorldMaxY);
-        AddAnimal(world, random, x, y, 0.5, 0.5);
+        const int newcomer = AddAnimal(world, random, x, y, 0.5, 0.5);
+        if (tally && newcomer >= 0) ++tally->born_by_top_up;
     }
     return count;
 }

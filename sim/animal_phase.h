@@ -2,6 +2,7 @@
 #pragma once
 
 #include "display/canvas.h"
+#include "sim/life_tally.h"
 #include "sim/random_source.h"
 #include "sim/world.h"
 
@@ -12,6 +13,7 @@ inline constexpr int AnimalTopUpBelow = 3; // fewer living animals than this inv
 
 // Advances animal slots 0..250 in order and then tops up a thin population (1 in 100 per
 // tick). Returns the animals alive during the pass, 0..251, not counting the newcomer.
-int AnimalPhase(World& world, RandomSource& random, Canvas& space);
+// Births and deaths are added to `tally` when one is given.
+int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* tally = nullptr);
 
 } // namespace morvane

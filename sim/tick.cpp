@@ -7,9 +7,10 @@
 
 namespace morvane {
 
-TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& graph)
+TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& graph,
+                   LifeTally* tally)
 {
-    const int animals = AnimalPhase(world, random, space);
+    const int animals = AnimalPhase(world, random, space, tally);
     const int plants = PlantPhase(world, random, space);
     GraphUpdate(world, random, graph, plants, animals);
     return {animals, plants};
