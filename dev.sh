@@ -17,7 +17,7 @@ packages=(
     g++ cmake make pkg-config git python3
     libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libpng-dev libcli11-dev nlohmann-json3-dev
+    libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev
     xvfb xdotool x11-utils x11-apps imagemagick
 )
 
