@@ -5,13 +5,12 @@
 
 namespace morvane {
 
-void space_MouseUp(World& world, RandomSource& random, std::int16_t button, std::int16_t /*shift*/,
-                   float x, float y)
+int space_MouseUp(World& world, RandomSource& random, std::int16_t button, std::int16_t /*shift*/,
+                  float x, float y)
 {
-    if (button == LeftButton)
-        AddAnimal(world, random, x, y, 0.5, 0.3);
-    else if (button == RightButton)
-        AddPlant(world, random, x, y);
+    if (button == LeftButton) return AddAnimal(world, random, x, y, 0.5, 0.3);
+    if (button == RightButton) return AddPlant(world, random, x, y);
+    return -1;
 }
 
 } // namespace morvane
