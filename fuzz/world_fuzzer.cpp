@@ -1,0 +1,163 @@
+// libFuzzer target: a script of mouse releases and ticks played on a world, with the rules of
+// world_checks.h checked after every release and every tick.
+//
+// The input, read front to back (missing bytes read as 0):
+//   byte 0     the start: low two bits 1 = the populated scene (24,800 quiet ticks), 2 = both
+//              tables full, else the fresh world; bit 2 set = the next 8 bytes are a seed for
+//              the random source, else the scene's own source continues
+//   then records, each led by a byte whose low two bits say what it is:
+//     0  ticks    1 byte n: run n + 1 ticks
+//     1  release  button, shift (1 byte each), x, y (4 bytes each, any float bit pattern)
+//     2  burst    button, n (1 byte each), x0, y0, dx, dy (floats): n + 1 releases at
+//                 (x0 + k dx, y0 + k dy), k = 0..n, added up in float as written
+//     3  pixel    button, x, y (4 bytes each, signed, in 1/256 pixel): finite, fractional,
+//                 exact halves for the ties
+//   A button byte's low two bits: 0 left, 1 right, 2 the window's middle code (4), 3 the whole
+//   byte as a signed code (any other button the window could pass on).
+//
+// Coordinates are taken as any float, NaN and infinities included. The window delivers only
+// whole pixels and the lab refuses what is not finite, but space_MouseUp is the core's own
+// door and its conversions are meant to be defined for every float (RoundToInt16 names NaN);
+// so the fuzzer holds the core to that for every value a float can take.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "display/canvas.h"
+#include "fuzz/byte_reader.h"
+#include "fuzz/world_checks.h"
+#include "sim/scenes.h"
+
+namespace {
+
+using morvane::fuzz::ByteReader;
+
+// Enough for births, deaths and a wrap of the graph's sweep, few enough that an input runs in
+// about a tenth of a second with the sanitizers and the coverage counters (some 250 us a tick).
+constexpr int MaxTicksPerInput = 500;
+
+// The sweep counter wraps every 4,961 ticks, so after 24,800 it stands at 4,956: the populated
+// scene's sweep wraps in its fifth tick.
+constexpr int PopulatedTicks = 24800;
+
+// Computed once, on the first input that asks for it, and only read after: every input
+// starts from an untouched copy.
+const morvane::Scene& Populated()
+{
+    static const morvane::Scene scene = morvane::PopulatedScene(PopulatedTicks);
+    return scene;
+}
+
+morvane::Scene StartingScene(std::uint8_t start)
+{
+    switch (start & 3u) {
+    case 1:
+        return Populated();
+    case 2:
+        return morvane::FullTablesScene();
+    default:
+        return morvane::FreshScene();
+    }
+}
+
+std::int16_t Button(std::uint8_t code)
+{
+    switch (code & 3u) {
+    case 0:
+        return 1;
+    case 1:
+        return 2;
+    case 2:
+        return 4;
+    default:
+        return static_cast<std::int8_t>(code);
+    }
+}
+
+float FixedPoint(ByteReader& in)
+{
+    return static_cast<float>(static_cast<std::int32_t>(in.Bits(4))) / 256.0f;
+}
+
+class Script {
+public:
+    explicit Script(ByteReader& in) : in_(in)
+    {
+        const std::uint8_t start = in_.Byte();
+        scene_ = StartingScene(start);
+        if (start & 4u) scene_.random = morvane::RandomSource::FromSeed(in_.Bits(8));
+    }
+
+    void Play()
+    {
+        while (!in_.AtEnd() && ticks_ < MaxTicksPerInput) {
+            switch (in_.Byte() & 3u) {
+            case 0:
+                Ticks(in_.Byte() + 1);
+                break;
+            case 1: {
+                const std::int16_t button = Button(in_.Byte());
+                const std::int16_t shift = in_.Byte();
+                const float x = in_.Float();
+                Release(button, shift, x, in_.Float());
+                break;
+            }
+            case 2: {
+                const std::int16_t button = Button(in_.Byte());
+                const int count = in_.Byte() + 1;
+                const float x0 = in_.Float(), y0 = in_.Float();
+                const float dx = in_.Float(), dy = in_.Float();
+                float x = x0, y = y0;
+                for (int k = 0; k < count; ++k, x += dx, y += dy)
+                    Release(button, 0, x, y);
+                break;
+            }
+            default: {
+                const std::int16_t button = Button(in_.Byte());
+                const float x = FixedPoint(in_);
+                Release(button, 0, x, FixedPoint(in_));
+                break;
+            }
+            }
+        }
+    }
+
+private:
+    void Ticks(int count)
+    {
+        for (int k = 0; k < count && ticks_ < MaxTicksPerInput; ++k, ++ticks_)
+            if (auto breach =
+                    morvane::fuzz::TickAndCheck(scene_.world, scene_.random, space_, graph_)) {
+                std::snprintf(context_, sizeof context_, "after tick %d of the input", ticks_ + 1);
+                morvane::fuzz::Abort(*breach, context_);
+            }
+    }
+
+    void Release(std::int16_t button, std::int16_t shift, float x, float y)
+    {
+        if (auto breach =
+                morvane::fuzz::ReleaseAndCheck(scene_.world, scene_.random, button, shift, x, y)) {
+            std::snprintf(context_, sizeof context_,
+                          "releasing button %d at (%a, %a) after %d ticks of the input", button, x,
+                          y, ticks_);
+            morvane::fuzz::Abort(*breach, context_);
+        }
+    }
+
+    ByteReader& in_;
+    morvane::Scene scene_;
+    morvane::Canvas space_ = morvane::Canvas::Space();
+    morvane::Canvas graph_ = morvane::Canvas::Graph();
+    int ticks_ = 0;
+    char context_[160] = {};
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    ByteReader in(data, size);
+    Script script(in);
+    script.Play();
+    return 0;
+}
