@@ -9,6 +9,9 @@ usage() {
 usage: ./dev.sh run     install what is missing, build, open the window
        ./dev.sh test    install what is missing, build, run every test (also under the sanitizers)
        ./dev.sh build   install what is missing and build the Release build only
+       ./dev.sh fuzz [SECONDS]
+                        install what is missing, build the fuzz targets, run each for SECONDS
+                        (default 60) from the committed corpus
 USAGE
 }
 
@@ -19,6 +22,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev
     xvfb xdotool x11-utils x11-apps imagemagick
+    clang-14 libclang-rt-14-dev llvm-14
 )
 
 install_missing() {
@@ -56,18 +60,38 @@ run_window() {
     echo "window's life) instead: out/sample-space.png, out/sample-graph.png, out/world.json, out/counts.csv"
 }
 
+# The fuzz targets and everything under them built by clang with libFuzzer's coverage,
+# AddressSanitizer and UndefinedBehaviorSanitizer; only what the fuzzing and the soak run need.
+build_fuzz() {
+    cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DMORVANE_BUILD_FUZZ=ON -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_TESTS=OFF \
+        -DMORVANE_BUILD_BENCH=OFF >/dev/null
+    cmake --build build/fuzz -j "$jobs" --target morvane_fuzz_world morvane_fuzz_events morvane_soak
+}
+
+run_fuzz() { # run_fuzz <seconds per target>
+    build_fuzz
+    fuzz/run_fuzzers.sh build/fuzz "$1"
+}
+
 run_tests() {
     build release -DCMAKE_BUILD_TYPE=Release
     (cd build/release && ctest --output-on-failure -j "$jobs")
     # The same tests once more with AddressSanitizer and UndefinedBehaviorSanitizer: a Debug
     # build, so the sanitizers also see the code unoptimised.
-    build sanitize -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON -DMORVANE_BUILD_BENCH=OFF
+    # GCC's -fsanitize=undefined leaves out float-cast-overflow (clang's includes it), and an
+    # out-of-range float-to-integer conversion is exactly what a coordinate could cause.
+    build sanitize -DCMAKE_BUILD_TYPE=Debug -DMORVANE_SANITIZE=ON -DMORVANE_BUILD_BENCH=OFF \
+        -DCMAKE_CXX_FLAGS=-fsanitize=float-cast-overflow
     (cd build/sanitize && ctest --output-on-failure -j "$jobs")
+    # A minute of fuzzing each target from the committed corpus; any crash fails the run.
+    run_fuzz 60
 }
 
 case "${1:-}" in
     run) install_missing && run_window ;;
     test) install_missing && run_tests ;;
     build) install_missing && build release -DCMAKE_BUILD_TYPE=Release ;;
+    fuzz) install_missing && run_fuzz "${2:-60}" ;;
     *) usage; exit 2 ;;
 esac
