@@ -1,5 +1,6 @@
 // An output file that appears whole or not at all: written to a temporary file beside it
-// and renamed into place only when everything is written.
+// and renamed into place only when everything is written. A device or a pipe is written
+// directly, and a link to a file keeps being a link.
 #pragma once
 
 #include <cstdio>
@@ -23,8 +24,9 @@ public:
     void Commit();
 
 private:
-    std::string path_;
-    std::string temporary_;
+    std::string path_;      // as the user named it, for messages
+    std::string place_;     // the file the temporary replaces: path_ with a final link followed
+    std::string temporary_; // empty when writing directly to a device or a pipe
     std::FILE* stream_ = nullptr;
 };
 
