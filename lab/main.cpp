@@ -1,14 +1,12 @@
 // morvane-lab: runs the world without a window, for as many ticks as asked, and writes it out.
 #include <CLI/CLI.hpp>
 
-#include <cerrno>
-#include <charconv>
-#include <cmath>
-#include <cstdlib>
 #include <iostream>
 
+#include "lab/ensemble_run.h"
 #include "lab/lab_error.h"
 #include "lab/lab_run.h"
+#include "lab/whole_number.h"
 
 namespace {
 
@@ -18,42 +16,6 @@ int Refuse(const std::string& message)
 {
     std::cerr << "morvane-lab: error: " << message << "\n";
     return BadInput;
-}
-
-// CLI11's own conversion goes through strtoull in base 0, which wraps "-5" to a huge count,
-// saturates numbers beyond 2^64 - 1 and reads "010" as octal; so the numbers are taken as
-// text and read here, in plain decimal digits only.
-std::uint64_t ReadWholeNumber(const std::string& option, const std::string& text)
-{
-    std::uint64_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto [stop, ec] = std::from_chars(text.data(), end, value);
-    if (!text.empty() && ec == std::errc() && stop == end) return value;
-
-    // Name the fault as the user would see it; strtod reads any number they might have meant.
-    char* number_end = nullptr;
-    errno = 0;
-    const double number = std::strtod(text.c_str(), &number_end);
-    const bool numeric = !text.empty() && *number_end == '\0';
-    std::string fault = "is not a number";
-    if (ec == std::errc::result_out_of_range)
-        fault = "is too large";
-    else if (text.empty())
-        fault = "is empty";
-    else if (numeric && number < 0)
-        fault = "is negative";
-    else if (numeric && errno == ERANGE && std::isinf(number))
-        fault = "is too large";
-    else if (numeric && !std::isfinite(number))
-        fault = "is not finite";
-    else if (numeric && number != std::floor(number))
-        fault = "is not a whole number";
-    else if (numeric && number > 18446744073709551615.0)
-        fault = "is too large";
-    else if (numeric)
-        fault = "is not written in plain decimal digits";
-    throw morvane::lab::LabError(option + " '" + text + "' " + fault +
-                                 " (expected a whole number from 0 to 18446744073709551615)");
 }
 
 // CLI11 takes the next argument as an option's value even when it is another option, so
@@ -66,38 +28,70 @@ const CLI::Validator NotAnOption(
     },
     "");
 
+// Numbers as text, read by ReadWholeNumber once CLI11 has taken the command line apart.
+struct NumberTexts {
+    std::string ticks, seed, every, runs, threads;
+};
+
+void AddOptions(CLI::App& app, morvane::lab::LabOptions& options, NumberTexts& numbers)
+{
+    auto text = [&](const char* name, std::string& into, const char* help, const char* type) {
+        return app.add_option(name, into, help)->type_name(type)->check(NotAnOption);
+    };
+    text("--ticks", numbers.ticks, "ticks to run on a fresh world", "N")->required();
+    text("--seed", numbers.seed,
+         "start the random source from this seed (0 to 2^64-1); the first seed with --runs", "S");
+    text("--events", options.events,
+         "mouse releases to deliver: '<ticks before> <left|right|middle> <x> <y>' a line", "FILE");
+    text("--state-out", options.state_out, "write the whole world as JSON after the run", "FILE");
+    text("--counts-out", options.counts_out,
+         "write each tick's counts as CSV (tick,animals,plants)", "FILE");
+    text("--png", options.png_prefix,
+         "write PREFIX-space.png and PREFIX-graph.png, the two canvases after the run", "PREFIX");
+    text("--stats-out", options.stats_out,
+         "write a CSV row of population, traits, births and deaths every K ticks", "FILE");
+    text("--every", numbers.every,
+         "ticks between the rows of --stats-out, --ensemble-out and --plot (default 100)", "K");
+    text("--runs", numbers.runs,
+         "run R worlds from seeds S, S+1, ... (without --seed, from 42, the window's own)", "R");
+    text("--threads", numbers.threads, "threads for --runs (default: every core)", "N");
+    text("--summary-out", options.summary_out, "with --runs: write one CSV line per run", "FILE");
+    text("--ensemble-out", options.ensemble_out,
+         "with --runs: write the 10/50/90 % quantiles across runs every K ticks as CSV", "FILE");
+    text("--plot", options.plot,
+         "draw populations, mean speed and mean turn over time (.png or .svg)", "FILE");
+    app.add_flag("--hash", options.hash,
+                 "print the final world's 64-bit hash (with --runs: "
+                 "'seed hash' for each run)");
+    app.add_flag("--quiet", options.quiet, "show no progress bar");
+}
+
+void ReadNumbers(const CLI::App& app, const NumberTexts& numbers, morvane::lab::LabOptions& options)
+{
+    using morvane::lab::LargestWholeNumber;
+    using morvane::lab::ReadWholeNumber;
+    options.ticks = ReadWholeNumber("--ticks", numbers.ticks);
+    if (app.count("--seed") > 0) options.seed = ReadWholeNumber("--seed", numbers.seed);
+    if (app.count("--every") > 0)
+        options.every = ReadWholeNumber("--every", numbers.every, 1, LargestWholeNumber);
+    if (app.count("--runs") > 0)
+        options.runs = ReadWholeNumber("--runs", numbers.runs, 1, morvane::lab::MostRuns);
+    if (app.count("--threads") > 0)
+        options.threads =
+            ReadWholeNumber("--threads", numbers.threads, 1, morvane::lab::MostThreads);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     morvane::lab::LabOptions options;
-    std::string ticks, seed;
+    NumberTexts numbers;
     CLI::App app{"morvane-lab: runs the Morvane world headless and writes what it became.\n"
-                 "Without a seed the world starts from the window program's fixed state, so the\n"
-                 "same ticks and events give the same world, bit for bit.",
+                 "Without a seed the world starts from the window program's fixed state (seed\n"
+                 "42), so the same ticks and events give the same world, bit for bit.",
                  "morvane-lab"};
-    app.add_option("--ticks", ticks, "ticks to run on a fresh world")
-        ->required()
-        ->type_name("N")
-        ->check(NotAnOption);
-    app.add_option("--seed", seed, "start the random source from this seed (0 to 2^64-1)")
-        ->type_name("S")
-        ->check(NotAnOption);
-    app.add_option("--events", options.events,
-                   "mouse releases to deliver: '<ticks before> <left|right|middle> <x> <y>' a line")
-        ->type_name("FILE")
-        ->check(NotAnOption);
-    app.add_option("--state-out", options.state_out, "write the whole world as JSON after the run")
-        ->type_name("FILE")
-        ->check(NotAnOption);
-    app.add_option("--counts-out", options.counts_out,
-                   "write each tick's counts as CSV (tick,animals,plants)")
-        ->type_name("FILE")
-        ->check(NotAnOption);
-    app.add_option("--png", options.png_prefix,
-                   "write PREFIX-space.png and PREFIX-graph.png, the two canvases after the run")
-        ->type_name("PREFIX")
-        ->check(NotAnOption);
+    AddOptions(app, options, numbers);
 
     try {
         app.parse(argc, argv);
@@ -112,18 +106,21 @@ int main(int argc, char** argv)
     }
 
     try {
-        options.ticks = ReadWholeNumber("--ticks", ticks);
-        if (app.count("--seed") > 0) options.seed = ReadWholeNumber("--seed", seed);
+        ReadNumbers(app, numbers, options);
         // An empty name would otherwise read as "not asked for" and be silently ignored.
         const std::pair<const char*, const std::string*> files[] = {
             {"--events", &options.events},
             {"--state-out", &options.state_out},
             {"--counts-out", &options.counts_out},
-            {"--png", &options.png_prefix}};
+            {"--png", &options.png_prefix},
+            {"--stats-out", &options.stats_out},
+            {"--summary-out", &options.summary_out},
+            {"--ensemble-out", &options.ensemble_out},
+            {"--plot", &options.plot}};
         for (const auto& [option, name] : files)
             if (app.count(option) > 0 && name->empty())
                 throw morvane::lab::LabError(std::string(option) + " needs a file name");
-        morvane::lab::RunLab(options, std::cerr);
+        morvane::lab::RunLab(options, std::cerr, std::cout);
     } catch (const std::exception& e) {
         return Refuse(e.what());
     }
