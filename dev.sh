@@ -12,6 +12,9 @@ usage: ./dev.sh run     install what is missing, build, open the window
        ./dev.sh fuzz [SECONDS]
                         install what is missing, build the fuzz targets, run each for SECONDS
                         (default 60) from the committed corpus
+       ./dev.sh soak [TICKS [SANITIZED_TICKS]]
+                        install what is missing, build, run the world 20 million ticks (Release)
+                        and one million under the sanitizers, checking it throughout
 USAGE
 }
 
@@ -74,6 +77,14 @@ run_fuzz() { # run_fuzz <seconds per target>
     fuzz/run_fuzzers.sh build/fuzz "$1"
 }
 
+run_soak() { # run_soak [ticks [sanitized ticks]]
+    cmake -S . -B build/soak -DCMAKE_BUILD_TYPE=Release -DMORVANE_BUILD_SOAK=ON \
+        -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCH=OFF >/dev/null
+    cmake --build build/soak -j "$jobs" --target morvane_soak
+    build_fuzz
+    fuzz/soak.sh build/soak/fuzz/morvane_soak build/fuzz/fuzz/morvane_soak "$@"
+}
+
 run_tests() {
     build release -DCMAKE_BUILD_TYPE=Release
     (cd build/release && ctest --output-on-failure -j "$jobs")
@@ -93,5 +104,6 @@ case "${1:-}" in
     test) install_missing && run_tests ;;
     build) install_missing && build release -DCMAKE_BUILD_TYPE=Release ;;
     fuzz) install_missing && run_fuzz "${2:-60}" ;;
+    soak) install_missing && run_soak "${@:2}" ;;
     *) usage; exit 2 ;;
 esac
