@@ -14,6 +14,7 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -164,6 +165,48 @@ inline std::string CountsCsv(const ReferenceRun& run)
         text += std::to_string(t + 1) + "," + std::to_string(run.counts[t].animals) + "," +
                 std::to_string(run.counts[t].plants) + "\n";
     return text;
+}
+
+// A CSV file as the lab writes it: a header line, then rows of plain comma-separated fields.
+struct CsvTable {
+    std::vector<std::string> header;
+    std::vector<std::vector<std::string>> rows;
+
+    std::size_t Column(const std::string& name) const
+    {
+        for (std::size_t k = 0; k < header.size(); ++k)
+            if (header[k] == name) return k;
+        throw std::out_of_range("no column " + name);
+    }
+    const std::string& At(std::size_t row, const std::string& name) const
+    {
+        return rows.at(row).at(Column(name));
+    }
+    double Number(std::size_t row, const std::string& name) const
+    {
+        return std::stod(At(row, name));
+    }
+};
+
+inline CsvTable ParseCsv(const std::string& text)
+{
+    CsvTable table;
+    std::istringstream lines(text);
+    bool first = true;
+    for (std::string line; std::getline(lines, line);) {
+        std::vector<std::string> fields;
+        std::size_t start = 0;
+        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos;
+             start = comma + 1)
+            fields.push_back(line.substr(start, comma - start));
+        fields.push_back(line.substr(start));
+        if (first)
+            table.header = fields;
+        else
+            table.rows.push_back(fields);
+        first = false;
+    }
+    return table;
 }
 
 } // namespace morvane::labtest
