@@ -15,7 +15,8 @@ struct BadInput {
 // Runs each case in its own folder, with `setup` files present beforehand, and checks the
 // refusal: status 2, a single "morvane-lab: error:" line naming the fault, and no new file.
 void ExpectRefused(const std::vector<BadInput>& cases,
-                   const std::vector<std::pair<std::string, std::string>>& setup = {})
+                   const std::vector<std::pair<std::string, std::string>>& setup = {},
+                   const std::vector<std::pair<std::string, std::string>>& links = {})
 {
     for (const BadInput& c : cases) {
         std::string shown;
@@ -24,8 +25,11 @@ void ExpectRefused(const std::vector<BadInput>& cases,
         SCOPED_TRACE("morvane-lab" + shown);
         ScratchFolder folder;
         fs::create_directory(folder.Work() / "folder");
+        fs::create_directory(folder.Work() / "figure.svg");
         for (const auto& [name, text] : setup)
             folder.Write(name, text);
+        for (const auto& [name, target] : links)
+            fs::create_symlink(target, folder.Work() / name);
         const std::set<std::string> before = folder.Names();
 
         const LabResult result = RunLabBinary(folder, c.args);
@@ -82,6 +86,108 @@ TEST(LabCommandLine, BadNumbersAndOptionsAreRefusedInOneLine)
     });
 }
 
+// Every count the lab takes is read by the same strict reader; each is refused the same way,
+// with the range it accepts.
+TEST(LabCommandLine, BadValuesOfEveryCountAreRefusedWithTheRange)
+{
+    struct Count {
+        std::string option;
+        std::vector<std::string> context; // what makes the option meaningful
+        std::string range;
+    };
+    const Count counts[] = {
+        {"--every", {"--ticks", "3", "--stats-out", "s.csv"}, "from 1 to 18446744073709551615"},
+        {"--runs", {"--ticks", "3", "--summary-out", "r.csv"}, "from 1 to 1000000"},
+        {"--threads", {"--ticks", "3", "--runs", "2"}, "from 1 to 1024"},
+        {"--seed", {"--ticks", "3", "--stats-out", "s.csv"}, "from 0 to 18446744073709551615"},
+        {"--ticks", {"--stats-out", "s.csv"}, "from 0 to 18446744073709551615"},
+    };
+    const std::pair<std::string, std::string> values[] = {
+        {"abc", "is not a number"},
+        {"-3", "is negative"},
+        {"inf", "is not finite"},
+        {"-nan", "is not finite"},
+        {"2.5", "is not a whole number"},
+        {"1e1", "is not written in plain decimal digits"},
+        {"", "is empty"},
+        {"99999999999999999999", "is too large"},
+        {" 7", "is not written in plain decimal digits"},
+        {"7 ", "is not a number"},
+    };
+    std::vector<BadInput> cases;
+    for (const Count& count : counts) {
+        for (const auto& [value, fault] : values) {
+            std::vector<std::string> args = count.context;
+            args.insert(args.end(), {count.option, value});
+            cases.push_back({args, count.option + " '" + value + "' " + fault +
+                                       " (expected a "
+                                       "whole number " +
+                                       count.range + ")"});
+        }
+    }
+    cases.push_back({{"--ticks", "3", "--stats-out", "s.csv", "--every", "0"},
+                     "--every '0' is too small (expected a whole number from 1 to"});
+    cases.push_back({{"--ticks", "3", "--summary-out", "r.csv", "--runs", "0"},
+                     "--runs '0' is too small (expected a whole number from 1 to 1000000)"});
+    cases.push_back({{"--ticks", "3", "--summary-out", "r.csv", "--runs", "1000001"},
+                     "--runs '1000001' is too large (expected a whole number from 1 to 1000000)"});
+    cases.push_back(
+        {{"--ticks", "3", "--runs", "2", "--threads", "0"}, "--threads '0' is too small"});
+    cases.push_back(
+        {{"--ticks", "3", "--runs", "2", "--threads", "1025"}, "--threads '1025' is too large"});
+    cases.push_back(
+        {{"--ticks", "3", "--runs", "2", "--threads", "5e3"}, "--threads '5e3' is too large"});
+    cases.push_back({{"--ticks", "3", "--runs"}, "--runs"});
+    cases.push_back({{"--ticks", "3", "--every", "--stats-out", "s.csv"},
+                     "--every: no value given (--stats-out is an option)"});
+    ExpectRefused(cases);
+}
+
+TEST(LabCommandLine, OptionsThatDoNotGoTogetherAreRefused)
+{
+    ExpectRefused(
+        {
+            {{"--ticks", "3", "--runs", "2", "--state-out", "s.json"},
+             "--state-out describes a single world and cannot be combined with --runs"},
+            {{"--ticks", "3", "--runs", "2", "--counts-out", "c.csv"},
+             "--counts-out describes a single world"},
+            {{"--ticks", "3", "--runs", "2", "--png", "p"}, "--png describes a single world"},
+            {{"--ticks", "3", "--runs", "2", "--stats-out", "s.csv", "--summary-out", "r.csv"},
+             "--stats-out describes a single world"},
+            {{"--ticks", "3", "--summary-out", "r.csv"}, "--summary-out needs --runs"},
+            {{"--ticks", "3", "--ensemble-out", "e.csv"}, "--ensemble-out needs --runs"},
+            {{"--ticks", "3", "--threads", "2", "--stats-out", "s.csv"}, "--threads needs --runs"},
+            {{"--ticks", "3", "--every", "10", "--state-out", "s.json"},
+             "--every sets the rows of --stats-out, --ensemble-out and --plot, and none of them "
+             "is asked for"},
+            {{"--ticks", "3", "--runs", "2", "--every", "10", "--summary-out", "r.csv"},
+             "--every sets the rows"},
+            {{"--ticks", "3", "--runs", "2", "--seed", "18446744073709551615", "--summary-out",
+              "r.csv"},
+             "--runs 2 from seed 18446744073709551615 would need seeds beyond "
+             "18446744073709551615"},
+            {{"--ticks", "3", "--runs", "1000000", "--seed", "18446744073709000000",
+              "--summary-out", "r.csv"},
+             "would need seeds beyond"},
+            {{"--ticks", "3", "--plot", "p.jpg", "--stats-out", "s.csv"},
+             "--plot p.jpg: unknown figure format (the name must end in .png or .svg)"},
+            {{"--ticks", "3", "--plot", "png"}, "--plot png: unknown figure format"},
+            {{"--ticks", "3", "--runs", "2", "--plot", "p.png.tmp"}, "unknown figure format"},
+            {{"--ticks", "3", "--plot", ""}, "--plot needs a file name"},
+            {{"--ticks", "3", "--stats-out", ""}, "--stats-out needs a file name"},
+            {{"--ticks", "3", "--runs", "2", "--summary-out", ""}, "--summary-out needs a file"},
+            {{"--ticks", "3", "--runs", "2", "--ensemble-out", ""}, "--ensemble-out needs a"},
+            {{"--ticks", "4000000", "--every", "1", "--plot", "p.png"},
+             "1 run of 4000001 rows would keep more than 4000000 samples in memory (take a larger "
+             "--every or fewer --runs)"},
+            {{"--ticks", "4000", "--every", "1", "--runs", "1000", "--ensemble-out", "e.csv"},
+             "1000 runs of 4001 rows would keep more than 4000000 samples"},
+            {{"--ticks", "3", "--hash=maybe"}, "--hash"},
+            {{"--ticks", "3", "--quiet", "--bogus"}, "--bogus"},
+        },
+        {{"s.json", "old"}});
+}
+
 TEST(LabCommandLine, UnusableOutputsAreRefusedBeforeAnythingIsWritten)
 {
     ExpectRefused(
@@ -105,10 +211,51 @@ TEST(LabCommandLine, UnusableOutputsAreRefusedBeforeAnythingIsWritten)
              "output missing/c.csv cannot be written"},
             // An existing output stays as it was when the run is refused.
             {{"--ticks", "3", "--state-out", "old.json", "--events", "bad.txt"}, "bad.txt:2:"},
+            {{"--ticks", "3", "--stats-out", "folder"}, "output folder is a folder"},
+            {{"--ticks", "3", "--plot", "figure.svg"}, "output figure.svg is a folder"},
+            {{"--ticks", "3", "--runs", "2", "--summary-out", "folder"}, "output folder is a"},
+            {{"--ticks", "3", "--runs", "2", "--ensemble-out", "folder/"}, "is a folder"},
+            // A folder that cannot be written, even by root: the "folder" is a plain file.
+            {{"--ticks", "3", "--stats-out", "plain.txt/s.csv"},
+             "output plain.txt/s.csv cannot be written: Not a directory"},
+            {{"--ticks", "3", "--state-out", "plain.txt/s.json"}, "plain.txt/s.json cannot be"},
+            {{"--ticks", "3", "--plot", "plain.txt/p.png"}, "plain.txt/p.png cannot be written"},
+            {{"--ticks", "3", "--runs", "2", "--summary-out", "r.csv", "--ensemble-out",
+              "plain.txt/e.csv"},
+             "output plain.txt/e.csv cannot be written"},
+            {{"--ticks", "3", "--runs", "2", "--summary-out", "plain.txt/r.csv"},
+             "output plain.txt/r.csv cannot be written"},
+            {{"--ticks", "3", "--counts-out", "c.csv", "--png", "plain.txt/p"},
+             "output plain.txt/p-space.png cannot be written"},
+            {{"--ticks", "3", "--stats-out", "a.csv", "--plot", "a.csv"}, "unknown figure format"},
+            {{"--ticks", "3", "--stats-out", "a.png", "--plot", "a.png"},
+             "--stats-out and --plot both name a.png"},
+            {{"--ticks", "3", "--counts-out", "a.csv", "--stats-out", "./a.csv"},
+             "--counts-out and --stats-out both name ./a.csv"},
+            {{"--ticks", "3", "--png", "p", "--stats-out", "p-space.png"},
+             "--png and --stats-out both name p-space.png"},
+            {{"--ticks", "3", "--events", "moves.txt", "--stats-out", "moves.txt"},
+             "--events and --stats-out both name moves.txt"},
+            {{"--ticks", "3", "--runs", "2", "--summary-out", "r.csv", "--ensemble-out", "r.csv"},
+             "--summary-out and --ensemble-out both name r.csv"},
+            {{"--ticks", "3", "--runs", "2", "--ensemble-out", "f.svg", "--plot",
+              "folder/../f.svg"},
+             "--ensemble-out and --plot both name folder/../f.svg"},
+            {{"--ticks", "3", "--runs", "2", "--events", "moves.txt", "--summary-out", "moves.txt"},
+             "--events and --summary-out both name moves.txt"},
+            {{"--ticks", "3", "--runs", "2", "--events", "m.svg", "--plot", "m.svg"},
+             "--events and --plot both name m.svg"},
+            {{"--ticks", "3", "--runs", "2", "--summary-out", "link.csv", "--ensemble-out",
+              "target.csv"},
+             "--summary-out and --ensemble-out both name target.csv"},
         },
         {{"moves.txt", "0 left 1 1\n9 left 1 1\n"},
          {"old.json", "kept"},
-         {"bad.txt", "# c\n0 up 1 1\n"}});
+         {"bad.txt", "# c\n0 up 1 1\n"},
+         {"plain.txt", "a plain file, not a folder"},
+         {"m.svg", "0 left 1 1\n"},
+         {"target.csv", "kept"}},
+        {{"link.csv", "target.csv"}});
 }
 
 TEST(LabCommandLine, BadEventsFilesAreRefusedNamingTheLine)
@@ -121,8 +268,49 @@ TEST(LabCommandLine, BadEventsFilesAreRefusedNamingTheLine)
              "button.txt:3: unknown button 'wheel'"},
             {{"--ticks", "3", "--events", "x.txt", "--counts-out", "c.csv"},
              "x.txt:1: x 'inf' is not a finite decimal number"},
+            {{"--ticks", "3", "--events", "plain.txt/e.txt"},
+             "events file plain.txt/e.txt: cannot be opened for reading"},
+            {{"--ticks", "3", "--events", "nul.txt", "--stats-out", "s.csv"},
+             "nul.txt:1: tick count"},
+            {{"--ticks", "3", "--runs", "2", "--events", "x.txt", "--summary-out", "r.csv"},
+             "x.txt:1: x 'inf' is not a finite decimal number"},
         },
-        {{"button.txt", "0 left 1 1\n\n0 wheel 1 1\n"}, {"x.txt", "0 right inf 1\n"}});
+        {{"button.txt", "0 left 1 1\n\n0 wheel 1 1\n"},
+         {"x.txt", "0 right inf 1\n"},
+         {"plain.txt", "a file"},
+         {"nul.txt", std::string("0\0 left 1 1\n", 13)}});
+}
+
+TEST(LabCommandLine, AnEventsFileWithoutReadPermissionIsRefused)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "running as root, who reads a file whatever its permissions; the "
+                        "unreadable path under a plain file is tested instead";
+    ScratchFolder folder;
+    folder.Write("locked.txt", "0 left 1 1\n");
+    fs::permissions(folder.Work() / "locked.txt", fs::perms::none);
+    const LabResult result =
+        RunLabBinary(folder, {"--ticks", "3", "--events", "locked.txt", "--stats-out", "s.csv"});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_EQ(result.err, "morvane-lab: error: events file locked.txt: cannot be opened for "
+                          "reading\n");
+    EXPECT_EQ(folder.Names(), std::set<std::string>{"locked.txt"});
+}
+
+TEST(LabCommandLine, AnEmptyOrCommentOnlyEventsFileIsAValidFileWithNoReleases)
+{
+    ScratchFolder folder;
+    folder.Write("empty.txt", "");
+    folder.Write("comments.txt", "# nothing yet\n\n   \n# 10 left 1 1\n");
+    const LabResult plain = RunLabBinary(folder, {"--ticks", "500", "--hash"});
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    for (const char* events : {"empty.txt", "comments.txt"}) {
+        const LabResult run =
+            RunLabBinary(folder, {"--ticks", "500", "--events", events, "--hash"});
+        EXPECT_EQ(run.status, 0) << events << ": " << run.err;
+        EXPECT_EQ(run.err, "") << events;
+        EXPECT_EQ(run.out, plain.out) << events;
+    }
 }
 
 TEST(LabCommandLine, HelpGoesToStandardOutputAndExitsZero)
@@ -133,7 +321,9 @@ TEST(LabCommandLine, HelpGoesToStandardOutputAndExitsZero)
         EXPECT_EQ(result.status, 0) << help;
         EXPECT_EQ(result.err, "") << help;
         for (const char* option :
-             {"--ticks", "--seed", "--events", "--state-out", "--counts-out", "--png"})
+             {"--ticks", "--seed", "--events", "--state-out", "--counts-out", "--png",
+              "--stats-out", "--every", "--runs", "--threads", "--summary-out", "--ensemble-out",
+              "--plot", "--hash", "--quiet"})
             EXPECT_NE(result.out.find(option), std::string::npos) << help << " lacks " << option;
     }
     EXPECT_TRUE(folder.Names().empty());
