@@ -39,9 +39,12 @@ public:
     // Colours pixel (floor(x), floor(y)) when it lies inside the surface; else nothing.
     void PSet(float x, float y, Colour colour)
     {
-        if (!(x >= 0.0f && y >= 0.0f && x < static_cast<float>(width_) &&
-              y < static_cast<float>(height_)))
-            return; // also refuses NaN, so the integer conversion below is always defined
+        // One branch, not four: a free plant slot or a dead animal may lie on either side of
+        // any edge, and on a discarding canvas the single test always fails. NaN fails too,
+        // so the integer conversion below is always defined.
+        const bool inside = (x >= 0.0f) & (y >= 0.0f) & (x < static_cast<float>(width_)) &
+                            (y < static_cast<float>(height_));
+        if (!inside) return;
         pixels_[static_cast<std::size_t>(static_cast<int>(y)) * width_ + static_cast<int>(x)] =
             colour;
     }

@@ -7,27 +7,30 @@
 #include <cstdint>
 
 #include "sim/spawning.h"
+#include "sim/steering.h"
 
 namespace morvane {
-
-TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading)
-{
-    // Single-precision differences: float minus float is the correctly rounded difference.
-    const float dx = tx - x;
-    const float dy = ty - y;
-    const double distance = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy);
-    double bearing = HalfPi;
-    if (dy != 0) bearing = std::atan(static_cast<double>(dx) / static_cast<double>(dy));
-    if (dy < 0) bearing = bearing + Pi;
-    double delta = bearing - static_cast<double>(heading);
-    if (delta < -Pi) delta = delta + TwoPi;
-    if (delta > Pi) delta = delta - TwoPi;
-    return {distance, delta};
-}
 
 namespace {
 
 double Square(double v) { return v * v; }
+
+double DistanceOf(float dx, float dy) { return std::sqrt(Square(dx) + Square(dy)); }
+
+// How a behaviour reports its target's bearing: the exact delta, or only the sign that
+// steers (which the animal pass needs and can have far more cheaply).
+struct ExactDelta {
+    double operator()(float dx, float dy, float heading) const
+    {
+        return ExactBearingDelta(dx, dy, heading);
+    }
+};
+struct SignOnly {
+    int operator()(float dx, float dy, float heading) const
+    {
+        return SteeringSign(dx, dy, heading);
+    }
+};
 
 // The neighbouring doubles of a value that is not negative: adjacent bit patterns, since the
 // encoding orders non-negative doubles like integers (std::nextafter is far slower).
@@ -77,7 +80,18 @@ double NearerBound(double distance)
     return bound;
 }
 
-double Forage(World& world, RandomSource& random, Canvas& space, int i)
+TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading)
+{
+    // Single-precision differences: float minus float is the correctly rounded difference.
+    const float dx = tx - x;
+    const float dy = ty - y;
+    return {DistanceOf(dx, dy), ExactBearingDelta(dx, dy, heading)};
+}
+
+namespace {
+
+template <typename Aim>
+auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim aim)
 {
     AnimalTable& a = world.animals;
     PlantTable& p = world.plants;
@@ -92,9 +106,12 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
         a.target[i] = static_cast<std::int16_t>(random.Below(PlantSlots));
 
     const int t = a.target[i];
-    const TargetFix fix = MeasureTarget(p.x[t], p.y[t], a.x[i], a.y[i], a.heading[i]);
+    const float dx = p.x[t] - a.x[i];
+    const float dy = p.y[t] - a.y[i];
+    const double distance = DistanceOf(dx, dy);
+    const auto bearing = aim(dx, dy, a.heading[i]); // measured before eating moves nothing
 
-    if (fix.distance < 1 && p.size[t] > 0 && a.energy[i] > 0) {
+    if (distance < 1 && p.size[t] > 0 && a.energy[i] > 0) {
         space.PSet(p.x[t], p.y[t], Black);
         a.energy[i] = static_cast<std::int16_t>(p.size[t] * EnergyPerPlantSize + a.energy[i]);
         p.size[t] = 0;
@@ -102,12 +119,13 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
 
     const double ax = a.x[i], ay = a.y[i];
     a.target[i] = SearchCandidates(
-        random, PlantSlots, a.target[i], fix.distance, [&](int k) { return p.size[k] > 0; },
+        random, PlantSlots, a.target[i], distance, [&](int k) { return p.size[k] > 0; },
         [&](int k) { return Square(p.y[k] - ay) + Square(p.x[k] - ax); });
-    return fix.bearing_delta;
+    return bearing;
 }
 
-double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)
+template <typename Aim>
+auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally, Aim aim)
 {
     AnimalTable& a = world.animals;
 
@@ -122,9 +140,12 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally*
         a.target[i] = static_cast<std::int16_t>(random.Below(AnimalSlots)); // may be i again
 
     const int t = a.target[i];
-    const TargetFix fix = MeasureTarget(a.x[t], a.y[t], a.x[i], a.y[i], a.heading[i]);
+    const float dx = a.x[t] - a.x[i];
+    const float dy = a.y[t] - a.y[i];
+    const double distance = DistanceOf(dx, dy);
+    const auto bearing = aim(dx, dy, a.heading[i]); // before breeding, which moves nobody
 
-    if (fix.distance < 1 && a.energy[t] > 0 && a.energy[i] > 0) {
+    if (distance < 1 && a.energy[t] > 0 && a.energy[i] > 0) {
         const double u1 = random.Uniform();
         const double u2 = random.Uniform();
         const double child_speed =
@@ -146,9 +167,31 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally*
 
     const double ax = a.x[i], ay = a.y[i];
     a.target[i] = SearchCandidates(
-        random, AnimalSlots, a.target[i], fix.distance, [&](int k) { return a.energy[k] > 0; },
+        random, AnimalSlots, a.target[i], distance, [&](int k) { return a.energy[k] > 0; },
         [&](int k) { return Square(a.x[k] - ax) + Square(a.y[k] - ay); });
-    return fix.bearing_delta;
+    return bearing;
+}
+
+} // namespace
+
+double Forage(World& world, RandomSource& random, Canvas& space, int i)
+{
+    return ForageAiming(world, random, space, i, ExactDelta{});
+}
+
+int ForageSteering(World& world, RandomSource& random, Canvas& space, int i)
+{
+    return ForageAiming(world, random, space, i, SignOnly{});
+}
+
+double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)
+{
+    return MateAiming(world, random, space, i, tally, ExactDelta{});
+}
+
+int MateSteering(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)
+{
+    return MateAiming(world, random, space, i, tally, SignOnly{});
 }
 
 } // namespace morvane

@@ -41,4 +41,10 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i);
 // A birth and any parent it kills are added to `tally` when one is given.
 double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally = nullptr);
 
+// Forage and Mate exactly, returning only the sign of the bearing delta (-1, 0 or +1), which
+// is all that steers; the animal pass uses these, since the sign is much cheaper to know.
+int ForageSteering(World& world, RandomSource& random, Canvas& space, int i);
+int MateSteering(World& world, RandomSource& random, Canvas& space, int i,
+                 LifeTally* tally = nullptr);
+
 } // namespace morvane

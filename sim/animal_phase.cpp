@@ -2,7 +2,9 @@
 // is drawn in this same pass, one put into an earlier slot waits for the next tick.
 #include "sim/animal_phase.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "sim/animal_behaviour.h"
 #include "sim/spawning.h"
@@ -12,6 +14,14 @@ namespace morvane {
 namespace {
 
 bool IsNegativeZero(float v) { return v == 0 && std::signbit(v); }
+
+// a when `take_a`, else b, chosen by masking bits so that no branch is involved.
+float SelectFloat(bool take_a, float a, float b)
+{
+    const std::uint32_t mask = -static_cast<std::uint32_t>(take_a);
+    return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & mask) |
+                                (std::bit_cast<std::uint32_t>(b) & ~mask));
+}
 
 } // namespace
 
@@ -37,12 +47,15 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
             a.energy[i] = 0;
         }
 
-        const double bearing_delta = a.mode[i] == Mating ? Mate(world, random, space, i, tally)
-                                                         : Forage(world, random, space, i);
+        const int steer = a.mode[i] == Mating ? MateSteering(world, random, space, i, tally)
+                                              : ForageSteering(world, random, space, i);
 
-        // The new heading takes effect in the next tick's move.
-        if (bearing_delta < 0) a.heading[i] = a.heading[i] - a.turn[i];
-        if (bearing_delta > 0) a.heading[i] = a.turn[i] + a.heading[i];
+        // The new heading takes effect in the next tick's move. Which way an animal turns is a
+        // coin toss to the processor, so both turns are computed and one is kept.
+        const float heading = a.heading[i];
+        const float left = heading - a.turn[i];
+        const float right = a.turn[i] + heading;
+        a.heading[i] = SelectFloat(steer < 0, left, SelectFloat(steer > 0, right, heading));
 
         // Stopping comes before tiring, so an animal that dies of exhaustion below still makes
         // one more unseen move at its next visit.

@@ -28,8 +28,12 @@ int PlantPhase(World& world, RandomSource& random, Canvas& space)
         p.x[s] = Wrap16(random.Below(3) + p.x[s] - 1);
         p.y[s] = Wrap16(random.Below(3) + p.y[s] - 1);
 
-        if (p.x[s] > WorldMaxX || p.x[s] < 0 || p.y[s] < 0 || p.y[s] > WorldMaxY) p.size[s] = 0;
-        if (p.size[s] > 0) ++p.size[s];
+        // Free slots wander anywhere, so which side of an edge a slot lies on is a coin toss
+        // to the processor: the edge and the growth are arithmetic, not branches.
+        const bool outside =
+            (p.x[s] > WorldMaxX) | (p.x[s] < 0) | (p.y[s] < 0) | (p.y[s] > WorldMaxY);
+        const int size = p.size[s] & -static_cast<int>(!outside);
+        p.size[s] = static_cast<std::int16_t>(size + (size > 0));
 
         if (p.size[s] > PlantFullSize) {
             // A new size of 0 frees this slot, so with no lower slot free the seedling

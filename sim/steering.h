@@ -1,0 +1,23 @@
+// Which way an animal turns towards its target: only the sign of the bearing delta steers,
+// so it is decided from a cheap arc tangent whenever that cannot be wrong.
+#pragma once
+
+namespace morvane {
+
+// The sign (-1, 0 or +1) of the bearing delta to a target lying (dx, dy) world pixels away
+// (differences already rounded to single precision) from an animal heading `heading`
+// radians: always exactly the sign of the delta MeasureTarget computes, folds included.
+int SteeringSign(float dx, float dy, float heading);
+
+// The sign of a bearing delta: -1 below 0, +1 above, 0 for either zero (and for NaN, which
+// steers neither way).
+inline int SignOf(double bearing_delta) { return (bearing_delta > 0) - (bearing_delta < 0); }
+
+// The bearing delta exactly as MeasureTarget computes it, from the same differences.
+double ExactBearingDelta(float dx, float dy, float heading);
+
+// arctan(num / den) for den != 0 within 2e-5 radians (the error stays below 1.2e-5), NaN
+// when both are infinite. Exposed for its test.
+double RoughArcTangent(double num, double den);
+
+} // namespace morvane
