@@ -44,7 +44,7 @@ TEST(LabPlot, APngFigureShowsPlantsInGreenAndAnimalsInOrangeRedOnWhite)
          {std::vector<std::string>{}, std::vector<std::string>{"--runs", "3"}}) {
         SCOPED_TRACE(runs.empty() ? "one run" : "three runs");
         ScratchFolder folder;
-        std::vector<std::string> args = {"--ticks", "3000", "--seed", "3", "--plot", "f.PNG"};
+        std::vector<std::string> args = {"--ticks", "1500", "--seed", "3", "--plot", "f.PNG"};
         args.insert(args.end(), runs.begin(), runs.end());
         const LabResult run = RunLabBinary(folder, args);
         ASSERT_EQ(run.status, 0) << run.err;
