@@ -2,7 +2,6 @@
 // and searches, which keeps its draws in the tick's fixed order.
 #include "sim/animal_behaviour.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
@@ -32,53 +31,35 @@ struct SignOnly {
     }
 };
 
-// The neighbouring doubles of a value that is not negative: adjacent bit patterns, since the
-// encoding orders non-negative doubles like integers (std::nextafter is far slower).
-double NextAbove(double v) { return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) + 1); }
-double NextBelow(double v) { return std::bit_cast<double>(std::bit_cast<std::uint64_t>(v) - 1); }
-
 // The glance for something nearer: eleven slots drawn from 0..slots-1, each compared with the
 // target's distance measured before the search (not updated during it), so of several nearer
 // living candidates the last one drawn wins, not the nearest. Returns the new target.
 //
-// The draws never depend on what the search finds, so all eleven are taken first. In a
-// sparse world most draws hit free slots, and often none of the eleven is alive: then no
-// distance is needed at all. Otherwise the comparisons run without a branch per candidate,
-// which the processor could not predict (whether a random slot is nearer is a coin toss).
+// The draws never depend on what the search finds, so the living candidates are gathered as
+// they are drawn, in draw order, and only they are measured. Whether a drawn slot is alive,
+// and whether a living one is nearer, are coin tosses the processor could not predict, so
+// both are decided with arithmetic rather than branches.
 template <typename Alive, typename SquaredDistance>
 std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t target,
                               double target_distance, Alive alive, SquaredDistance squared)
 {
-    int drawn[CandidatesPerTick];
-    for (int& k : drawn)
-        k = random.Below(slots);
-    bool any_alive = false;
-    for (int k : drawn)
-        any_alive |= alive(k);
-    if (!any_alive) return target;
-
-    const double bound = NearerBound(target_distance);
+    int living[CandidatesPerTick];
+    int count = 0;
+    for (int j = 0; j < CandidatesPerTick; ++j) {
+        const int k = random.Below(slots);
+        living[count] = k;
+        count += alive(k);
+    }
     int chosen = target;
-    for (int k : drawn) {
-        // A mask rather than a conditional, which the compiler would turn back into a branch.
-        const int take = -static_cast<int>((squared(k) < bound) & alive(k));
+    for (int j = 0; j < count; ++j) {
+        const int k = living[j];
+        const int take = -static_cast<int>(std::sqrt(squared(k)) < target_distance);
         chosen ^= (chosen ^ k) & take;
     }
     return static_cast<std::int16_t>(chosen);
 }
 
 } // namespace
-
-// Starts from distance^2, at most an ulp or two off, and steps to the exact boundary.
-double NearerBound(double distance)
-{
-    double bound = distance * distance; // not negative, or NaN
-    while (std::sqrt(bound) < distance)
-        bound = NextAbove(bound);
-    while (bound > 0 && std::sqrt(NextBelow(bound)) >= distance)
-        bound = NextBelow(bound);
-    return bound;
-}
 
 TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading)
 {

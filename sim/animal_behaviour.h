@@ -27,13 +27,6 @@ struct TargetFix {
 // to either side pi/2; the bearing delta is folded into [-pi, pi] at most once each way.
 TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading);
 
-// The least sum of squares s whose rounded square root is not below `distance` (a distance
-// in world pixels, or infinity or NaN). The square root is correctly rounded and never
-// decreasing, so sqrt(s) < distance exactly when s < NearerBound(distance): the candidate
-// search decides "nearer" without a square root per candidate. NaN for a NaN distance, so
-// that nothing is nearer, as with the roots.
-double NearerBound(double distance);
-
 // The behaviour of animal slot i in Foraging mode for this tick; returns the bearing delta.
 double Forage(World& world, RandomSource& random, Canvas& space, int i);
 
