@@ -313,6 +313,28 @@ TEST(LabCommandLine, AnEmptyOrCommentOnlyEventsFileIsAValidFileWithNoReleases)
     }
 }
 
+// Each thread reserves a stack; with the address space capped, the system runs out of room
+// for a thousand of them, which is how a machine short of threads is played here.
+TEST(LabCommandLine, MoreThreadsThanTheSystemWillStartAreRefused)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves more address space than the cap allows";
+#else
+    ScratchFolder folder;
+    const std::string command = "cd " + Quote(folder.Work().string()) +
+                                " && ulimit -v 400000 && timeout 60 " + Quote(MORVANE_LAB_PATH) +
+                                " --runs 1024 --threads 1024 --ticks 1000 --summary-out r.csv"
+                                " 2> ../err.txt";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 2);
+    EXPECT_EQ(ReadFile(folder.Root() / "err.txt"),
+              "morvane-lab: error: --threads 1024: the system would not start that many "
+              "threads\n");
+    EXPECT_TRUE(folder.Names().empty());
+#endif
+}
+
 TEST(LabCommandLine, HelpGoesToStandardOutputAndExitsZero)
 {
     ScratchFolder folder;
