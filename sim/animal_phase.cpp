@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "sim/animal_behaviour.h"
+#include "sim/motion.h"
 #include "sim/spawning.h"
 
 namespace morvane {
@@ -37,9 +38,9 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
         // exactly as it is (-0 + +0 is +0), so its sine and cosine need not be taken.
         const bool stopped = a.speed[i] == 0 && !IsNegativeZero(a.x[i]) && !IsNegativeZero(a.y[i]);
         if (!stopped) {
-            const double heading = a.heading[i];
-            a.x[i] = static_cast<float>(a.speed[i] * std::sin(heading) + a.x[i]);
-            a.y[i] = static_cast<float>(a.speed[i] * std::cos(heading) + a.y[i]);
+            const Position moved = StepAlong(a.x[i], a.y[i], a.speed[i], a.heading[i]);
+            a.x[i] = moved.x;
+            a.y[i] = moved.y;
         }
 
         if (a.x[i] < 0 || a.x[i] > WorldMaxX || a.y[i] < 0 || a.y[i] > WorldMaxY) {
