@@ -104,11 +104,11 @@ TEST(LabStats, BirthsAndDeathsBetweenRowsAccountForEveryChangeInTheAnimals)
 {
     ScratchFolder folder;
     folder.Write("e", Events());
-    const LabResult run = RunLabBinary(folder, {"--ticks", "6000", "--every", "700", "--seed", "11",
+    const LabResult run = RunLabBinary(folder, {"--ticks", "3000", "--every", "700", "--seed", "11",
                                                 "--events", "e", "--stats-out", "s.csv"});
     ASSERT_EQ(run.status, 0) << run.err;
     const CsvTable rows = ParseCsv(ReadFile(folder.Work() / "s.csv"));
-    ASSERT_EQ(rows.rows.size(), 10u); // 0, 700, ..., 5600 and 6000
+    ASSERT_EQ(rows.rows.size(), 6u); // 0, 700, ..., 2800 and 3000
     LifeTally total;
     long long by_events = 0;
     for (std::size_t r = 0; r < rows.rows.size(); ++r) {
@@ -135,7 +135,7 @@ TEST(LabStats, BirthsAndDeathsBetweenRowsAccountForEveryChangeInTheAnimals)
     Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
     const std::vector<Release> releases = {
         {0, 1, 100, 100}, {1500, 1, 200, 150}, {1500, 1, -50, 20}, {1700, 2, 40, 40}};
-    for (std::uint64_t t = 0; t < 6000; ++t) {
+    for (std::uint64_t t = 0; t < 3000; ++t) {
         for (const Release& r : releases)
             if (r.after_ticks == t) space_MouseUp(world, random, r.button, 0, r.x, r.y);
         RunTick(world, random, space, graph, &expected);
