@@ -49,6 +49,16 @@ public:
             colour;
     }
 
+    // The same for whole-pixel coordinates, such as a plant's: pixel (x, y) when inside.
+    void PSet(int x, int y, Colour colour)
+    {
+        // Unsigned, a negative coordinate is too large: one comparison per axis.
+        const bool inside = (static_cast<unsigned>(x) < static_cast<unsigned>(width_)) &
+                            (static_cast<unsigned>(y) < static_cast<unsigned>(height_));
+        if (!inside) return;
+        pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
+    }
+
     // A straight one-pixel line, clipped. The program only draws vertical ones: column
     // floor(x1), rows floor(min y) to floor(max y), both ends included.
     void Line(float x1, float y1, float x2, float y2, Colour colour);

@@ -19,7 +19,7 @@ TEST(LifeTally, EveryTickBirthsMinusDeathsIsTheChangeInLivingAnimalsAndWatchingC
     Scene unwatched = FreshScene();
     Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
     LifeTally total;
-    for (int t = 0; t < 30'000; ++t) {
+    for (int t = 0; t < 5'000; ++t) {
         LifeTally tick;
         const int before = LivingAnimals(watched.world);
         RunTick(watched.world, watched.random, space, graph, &tick);
