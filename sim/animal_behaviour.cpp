@@ -50,11 +50,25 @@ std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t targ
         living[count] = k;
         count += alive(k);
     }
+    // "Nearer" means sqrt(s) < distance for a candidate's sum of squares s. The square root
+    // is correctly rounded, so s more than a relative 1e-14 below distance^2 is surely nearer
+    // and s that much above surely not; only a candidate within that hair of the boundary
+    // (or none) needs its root, and the search is then repeated with roots throughout.
+    const double square = target_distance * target_distance;
+    const double surely_nearer = square * (1 - 1e-14), surely_not = square * (1 + 1e-14);
     int chosen = target;
+    bool close_call = false;
     for (int j = 0; j < count; ++j) {
         const int k = living[j];
-        const int take = -static_cast<int>(std::sqrt(squared(k)) < target_distance);
+        const double s = squared(k);
+        const int take = -static_cast<int>(s < surely_nearer);
         chosen ^= (chosen ^ k) & take;
+        close_call |= (s < surely_not) != (s < surely_nearer);
+    }
+    if (close_call) {
+        chosen = target;
+        for (int j = 0; j < count; ++j)
+            if (std::sqrt(squared(living[j])) < target_distance) chosen = living[j];
     }
     return static_cast<std::int16_t>(chosen);
 }

@@ -86,7 +86,8 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
             static_cast<float>(speed * std::cos(h) + y)};
 }
 
-Position StepAlong(float x, float y, float speed, float heading)
+// Flattened: calls to the helpers above would cost as much as their arithmetic.
+[[gnu::flatten]] Position StepAlong(float x, float y, float speed, float heading)
 {
     const double h = heading;
     // Beyond these sizes the reduction or the margins below would not hold; an animal's

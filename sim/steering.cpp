@@ -37,7 +37,8 @@ double ExactBearingDelta(float dx, float dy, float heading)
     return delta;
 }
 
-double RoughArcTangent(double num, double den)
+// Kept inline in the steering below: a call would cost as much as the arithmetic.
+inline double ArcTangentOfRatio(double num, double den)
 {
     // Abramowitz and Stegun 4.4.47 on w = min / max of the two sizes, which lies in [0, 1],
     // and arctan(1 / w) = pi/2 - arctan(w) when |num| is the larger. One division and a short
@@ -54,26 +55,29 @@ double RoughArcTangent(double num, double den)
     return Select(negative, -size, size);
 }
 
+double RoughArcTangent(double num, double den) { return ArcTangentOfRatio(num, den); }
+
 int SteeringSign(float dx, float dy, float heading)
 {
     // Straight to either side the bearing is pi/2 without any arc tangent.
     if (dy == 0) return SignOf(ExactBearingDelta(dx, dy, heading));
 
-    const double bearing = RoughArcTangent(dx, dy) + Select(dy < 0, Pi, 0.0);
+    const double bearing = ArcTangentOfRatio(dx, dy) + Select(dy < 0, Pi, 0.0);
     const double delta = bearing - static_cast<double>(heading);
 
     // The folds add 2 pi below -pi and subtract it above pi, once each, so the folded sign
     // is the sign of the delta, flipped between pi and 2 pi either way.
     const double size = std::fabs(delta);
-    const int flip = (size > Pi) & (size < TwoPi);
-    const int sign = ((delta > 0) * 2 - 1) * (1 - 2 * flip);
+    const bool flip = (size > Pi) & (size < TwoPi);
+    const int sign = ((delta > 0) != flip) * 2 - 1;
 
-    // The rough delta is off by the arc tangent's error plus a few roundings of numbers as
-    // large as the heading; within that of 0, pi or 2 pi the sign is measured exactly. The
-    // comparisons are written so that a NaN also takes the exact way.
-    const double margin = 1e-4 + 1e-15 * std::fabs(static_cast<double>(heading));
-    const bool clear = (size > margin) & (std::fabs(size - Pi) > margin) &
-                       (std::fabs(size - TwoPi) > margin) & (size < 1e9);
+    // The rough delta is off by the arc tangent's error plus a few roundings of numbers no
+    // larger than a million; within 1e-4 of 0, pi or 2 pi the sign is measured exactly.
+    // |size - pi| is near pi exactly when size is near 0 or 2 pi. The comparisons are
+    // written so that a NaN also takes the exact way.
+    constexpr double Margin = 1e-4;
+    const double from_pi = std::fabs(size - Pi);
+    const bool clear = (from_pi > Margin) & (std::fabs(from_pi - Pi) > Margin) & (size < 1e6);
     if (!clear) return SignOf(ExactBearingDelta(dx, dy, heading));
     return sign;
 }
