@@ -23,7 +23,7 @@ packages=(
     g++ cmake make pkg-config git python3
     libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev
+    libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev
     xvfb xdotool x11-utils x11-apps imagemagick
     clang-14 libclang-rt-14-dev llvm-14
 )
