@@ -19,6 +19,8 @@ namespace {
 // What a tick's checks compare with: the world as the tick found it.
 struct TickStart {
     std::array<std::int16_t, AnimalSlots> mode;
+    std::array<float, AnimalSlots> y;
+    std::array<float, AnimalSlots> heading;
     std::array<std::int16_t, PlantSlots> plant_x;
     std::array<std::int16_t, PlantSlots> plant_y;
 };
@@ -83,6 +85,12 @@ std::optional<Breach> CheckAnimals(const TickStart& start, const World& world)
         if (a.energy[i] > 0 && ((!std::isnan(a.x[i]) && !(a.x[i] >= 0 && a.x[i] <= WorldMaxX)) ||
                                 (!std::isnan(a.y[i]) && !(a.y[i] >= 0 && a.y[i] <= WorldMaxY))))
             return Breach{"a living animal lies inside the world after the animal pass", i};
+        // A NaN height stays NaN through every move, and makes the bearing to any target
+        // NaN, which steers neither way. (A slot refilled in the pass has a finite height.)
+        if (OpenFaultsChecked() && std::isnan(start.y[i]) && std::isnan(a.y[i]) &&
+            std::bit_cast<std::uint32_t>(start.heading[i]) !=
+                std::bit_cast<std::uint32_t>(a.heading[i]))
+            return Breach{"an animal at a NaN height keeps its heading (open fault)", i};
     }
     return std::nullopt;
 }
@@ -108,6 +116,12 @@ std::optional<Breach> CheckPlants(const TickStart& start, const World& world)
 
 } // namespace
 
+bool OpenFaultsChecked()
+{
+    static const bool checked = std::getenv("MORVANE_FUZZ_OPEN_FAULTS") != nullptr;
+    return checked;
+}
+
 std::int16_t ExpectedPlantCoordinate(float v)
 {
     if (std::isnan(v)) return 32767;
@@ -124,7 +138,8 @@ std::int16_t ExpectedPlantCoordinate(float v)
 
 std::optional<Breach> TickAndCheck(World& world, RandomSource& random, Canvas& space, Canvas& graph)
 {
-    const TickStart start{world.animals.mode, world.plants.x, world.plants.y};
+    const TickStart start{world.animals.mode, world.animals.y, world.animals.heading,
+                          world.plants.x, world.plants.y};
     const TickCounts counts = RunTick(world, random, space, graph);
 
     if (world.tick < 0 || world.tick > GraphTickMax)
