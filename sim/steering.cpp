@@ -59,8 +59,10 @@ double RoughArcTangent(double num, double den) { return ArcTangentOfRatio(num, d
 
 int SteeringSign(float dx, float dy, float heading)
 {
-    // Straight to either side the bearing is pi/2 without any arc tangent.
-    if (dy == 0) return SignOf(ExactBearingDelta(dx, dy, heading));
+    // Straight to either side the bearing is pi/2 without any arc tangent. A NaN height (only
+    // a release can bring one in) would vanish in the minimum and maximum below, where the
+    // exact arc tangent keeps it and steers neither way; both go the exact way.
+    if (dy == 0 || std::isnan(dy)) return SignOf(ExactBearingDelta(dx, dy, heading));
 
     const double bearing = ArcTangentOfRatio(dx, dy) + Select(dy < 0, Pi, 0.0);
     const double delta = bearing - static_cast<double>(heading);

@@ -83,10 +83,10 @@ TEST(SteeringSign, SideTargetsTheAnimalItselfAndNonFiniteValuesFollowTheExactDel
 {
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float cases[][3] = {{5, 0, 0},     {-5, 0, 3},   {0, 0, 1.5707964f}, {0, 7, 0},
-                              {0, -7, 0},    {inf, 1, 0},  {1, inf, 0},        {inf, inf, 1},
-                              {nan, 1, 0},   {1, 1, nan},  {3, 4, inf},        {3, 4, -inf},
-                              {3, 4, 1e30f}, {-0.0f, 2, 0}};
+    const float cases[][3] = {{5, 0, 0},   {-5, 0, 3},   {0, 0, 1.5707964f}, {0, 7, 0},
+                              {0, -7, 0},  {inf, 1, 0},  {1, inf, 0},        {inf, inf, 1},
+                              {nan, 1, 0}, {1, nan, 0},  {nan, nan, 0},      {1, 1, nan},
+                              {3, 4, inf}, {3, 4, -inf}, {3, 4, 1e30f},      {-0.0f, 2, 0}};
     for (const auto& [dx, dy, heading] : cases)
         EXPECT_EQ(SteeringSign(dx, dy, heading), ExactSign(dx, dy, heading))
             << dx << " " << dy << " " << heading;
