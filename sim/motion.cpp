@@ -92,8 +92,8 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
     const double h = heading;
     // Beyond these sizes the reduction or the margins below would not hold; an animal's
     // heading and place stay far inside them (the test also refuses NaN).
-    const bool modest = (std::fabs(h) < 1e5) & (std::fabs(x) < 1e6) & (std::fabs(y) < 1e6) &
-                        (std::fabs(speed) < 1e6);
+    const bool modest = std::fabs(h) < 1e5 && std::fabs(x) < 1e6 && std::fabs(y) < 1e6 &&
+                        std::fabs(speed) < 1e6;
     if (modest) {
         double sine, cosine;
         RoughSineCosine(h, sine, cosine);
@@ -105,7 +105,7 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
         const double error_x = off + 1e-15 * (std::fabs(speed) + std::fabs(sum_x));
         const double error_y = off + 1e-15 * (std::fabs(speed) + std::fabs(sum_y));
         Position moved;
-        if (RoundsSurely(sum_x, error_x, moved.x) & RoundsSurely(sum_y, error_y, moved.y))
+        if (RoundsSurely(sum_x, error_x, moved.x) && RoundsSurely(sum_y, error_y, moved.y))
             return moved;
     }
     return ExactStepAlong(x, y, speed, heading);

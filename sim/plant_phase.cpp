@@ -30,8 +30,8 @@ int PlantPhase(World& world, RandomSource& random, Canvas& space)
 
         // Free slots wander anywhere, so which side of an edge a slot lies on is a coin toss
         // to the processor: the edge and the growth are arithmetic, not branches.
-        const bool outside =
-            (p.x[s] > WorldMaxX) | (p.x[s] < 0) | (p.y[s] < 0) | (p.y[s] > WorldMaxY);
+        const int x = p.x[s], y = p.y[s];
+        const bool outside = (x > WorldMaxX) | (x < 0) | (y < 0) | (y > WorldMaxY);
         const int size = p.size[s] & -static_cast<int>(!outside);
         p.size[s] = static_cast<std::int16_t>(size + (size > 0));
 
