@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
-"""Writes the committed seed corpus of the world fuzz target, fuzz/corpus/world/, and the
-inputs that break a rule the core is known to break, fuzz/corpus/open-faults/.
+"""Writes the committed seed corpus of the world fuzz target, fuzz/corpus/world/.
 
-usage: make_corpus.py [FOLDER [OPEN_FAULTS_FOLDER]]
+usage: make_corpus.py [FOLDER]
 Each seed is a script in the input format that world_fuzzer.cpp describes, chosen to start
 the fuzzer where the world's rules have corners: full tables, the populated world, the
 graph's wrap, far-off and non-finite coordinates, rounding ties, other buttons.
@@ -73,32 +72,23 @@ SEEDS = {
     "other-buttons": bytes([FRESH])
     + release(MIDDLE, 10, 10) + release(3 | (0xF8), 10, 10) + release(0x7F, 1, 1, shift=7)
     + release(0x83, 5, 5) + ticks(50),
+    # One release at a NaN height and one tick: the steering's rough arc tangent once turned
+    # such an animal, where its NaN bearing steers neither way.
+    "nan-height-keeps-heading": bytes([FRESH]) + release(LEFT, 100, NAN) + ticks(1),
     "rounding-ties": bytes([FRESH])
     + b"".join(pixel(RIGHT, k + 0.5, 428 - k - 0.5) for k in range(-3, 40, 3))
     + ticks(100),
 }
 
 
-# Each breaks its rule only with MORVANE_FUZZ_OPEN_FAULTS set, until the core is mended.
-OPEN_FAULTS = {
-    # An animal put down at a NaN height, then one tick: the bearing to its target is NaN,
-    # which steers neither way, yet the steering's rough arc tangent turns it.
-    "nan-height-steers": bytes([FRESH]) + release(LEFT, 100, NAN) + ticks(1),
-}
-
-
-def write(folder, inputs):
-    os.makedirs(folder, exist_ok=True)
-    for name, data in inputs.items():
-        with open(os.path.join(folder, name), "wb") as out:
-            out.write(data)
-    print(f"{len(inputs)} inputs in {folder}")
-
-
 def main():
-    here = os.path.join(os.path.dirname(os.path.abspath(__file__)), "corpus")
-    write(sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "world"), SEEDS)
-    write(sys.argv[2] if len(sys.argv) > 2 else os.path.join(here, "open-faults"), OPEN_FAULTS)
+    folder = sys.argv[1] if len(sys.argv) > 1 else os.path.join(
+        os.path.dirname(os.path.abspath(__file__)), "corpus", "world")
+    os.makedirs(folder, exist_ok=True)
+    for name, data in SEEDS.items():
+        with open(os.path.join(folder, name), "wb") as seed:
+            seed.write(data)
+    print(f"{len(SEEDS)} seeds in {folder}")
 
 
 if __name__ == "__main__":

@@ -6,9 +6,6 @@
 # or events, both when none is named. The corpus is copied to BUILD_DIR/fuzz-run first, so the
 # inputs a run discovers stay out of the committed one; a crash is kept as
 # BUILD_DIR/fuzz-artifacts/<target>-crash-<hash> and makes the script exit non-zero.
-# The rules the core is known to break wait for their mend: with MORVANE_FUZZ_OPEN_FAULTS set
-# they are checked too, and each input in fuzz/corpus/open-faults/ breaks one, e.g.
-#   MORVANE_FUZZ_OPEN_FAULTS=1 build/fuzz/fuzz/morvane_fuzz_world fuzz/corpus/open-faults/*
 set -euo pipefail
 cd "$(dirname "$0")/.."
 

@@ -3,7 +3,6 @@
 // watched: the world lives in fixed tables, so its memory must not grow with time.
 //
 // usage: morvane_soak [--ticks N] [--seed S] [--clicks-every K] [--report-every R]
-// MORVANE_FUZZ_OPEN_FAULTS=1 adds the checks of the faults still open in the core.
 // Exits 0 when every check held and the peak memory stayed within MemoryToleranceKb of its
 // value after the first thousand ticks; 1 when memory grew; aborts on a broken rule.
 #include <cerrno>

@@ -87,10 +87,10 @@ std::optional<Breach> CheckAnimals(const TickStart& start, const World& world)
             return Breach{"a living animal lies inside the world after the animal pass", i};
         // A NaN height stays NaN through every move, and makes the bearing to any target
         // NaN, which steers neither way. (A slot refilled in the pass has a finite height.)
-        if (OpenFaultsChecked() && std::isnan(start.y[i]) && std::isnan(a.y[i]) &&
+        if (std::isnan(start.y[i]) && std::isnan(a.y[i]) &&
             std::bit_cast<std::uint32_t>(start.heading[i]) !=
                 std::bit_cast<std::uint32_t>(a.heading[i]))
-            return Breach{"an animal at a NaN height keeps its heading (open fault)", i};
+            return Breach{"an animal at a NaN height keeps its heading", i};
     }
     return std::nullopt;
 }
@@ -115,12 +115,6 @@ std::optional<Breach> CheckPlants(const TickStart& start, const World& world)
 }
 
 } // namespace
-
-bool OpenFaultsChecked()
-{
-    static const bool checked = std::getenv("MORVANE_FUZZ_OPEN_FAULTS") != nullptr;
-    return checked;
-}
 
 std::int16_t ExpectedPlantCoordinate(float v)
 {

@@ -18,11 +18,6 @@ struct Breach {
     int slot;
 };
 
-// Rules the core is known to break while a mend is pending are checked only when the
-// environment sets MORVANE_FUZZ_OPEN_FAULTS, so that the fuzzing in CI stays about the rest;
-// fuzz/corpus/open-faults/ holds an input that breaks each one.
-bool OpenFaultsChecked();
-
 // Runs one tick and checks the world it leaves against the one it found.
 std::optional<Breach> TickAndCheck(World& world, RandomSource& random, Canvas& space,
                                    Canvas& graph);
