@@ -26,8 +26,11 @@ class Display:
                 f"/tmp/.X11-unix/X{number}"
             ):
                 continue
+            # -noreset: by default Xvfb resets when its last client leaves (such as the probe
+            # that found it ready), and a program connecting during the reset is turned away.
             proc = subprocess.Popen(
-                ["Xvfb", f":{number}", "-nolisten", "tcp", "-screen", "0", f"{width}x{height}x24"],
+                ["Xvfb", f":{number}", "-noreset", "-nolisten", "tcp", "-screen", "0",
+                 f"{width}x{height}x24"],
                 stdout=subprocess.DEVNULL,
                 stderr=subprocess.DEVNULL,
             )
