@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "sim/animal_behaviour.h"
+#include "sim/bit_select.h"
 #include "sim/motion.h"
 #include "sim/spawning.h"
 
@@ -15,14 +16,6 @@ namespace morvane {
 namespace {
 
 bool IsNegativeZero(float v) { return v == 0 && std::signbit(v); }
-
-// a when `take_a`, else b, chosen by masking bits so that no branch is involved.
-float SelectFloat(bool take_a, float a, float b)
-{
-    const std::uint32_t mask = -static_cast<std::uint32_t>(take_a);
-    return std::bit_cast<float>((std::bit_cast<std::uint32_t>(a) & mask) |
-                                (std::bit_cast<std::uint32_t>(b) & ~mask));
-}
 
 } // namespace
 
@@ -56,7 +49,7 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
         const float heading = a.heading[i];
         const float left = heading - a.turn[i];
         const float right = a.turn[i] + heading;
-        a.heading[i] = SelectFloat(steer < 0, left, SelectFloat(steer > 0, right, heading));
+        a.heading[i] = Select(steer < 0, left, Select(steer > 0, right, heading));
 
         // Stopping comes before tiring, so an animal that dies of exhaustion below still makes
         // one more unseen move at its next visit.

@@ -9,20 +9,9 @@
 #include <cmath>
 #include <cstdint>
 
+#include "sim/bit_select.h"
+
 namespace morvane {
-
-namespace {
-
-// a when `take_a`, else b, chosen by masking bits: the quadrant of a heading is a coin toss
-// the processor could not predict.
-double Select(bool take_a, double a, double b)
-{
-    const std::uint64_t mask = -static_cast<std::uint64_t>(take_a);
-    return std::bit_cast<double>((std::bit_cast<std::uint64_t>(a) & mask) |
-                                 (std::bit_cast<std::uint64_t>(b) & ~mask));
-}
-
-} // namespace
 
 // Sure when the whole interval sum +- error lies strictly between the midpoints that separate
 // the nearest float from its two neighbours.
@@ -92,8 +81,8 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
     const double h = heading;
     // Beyond these sizes the reduction or the margins below would not hold; an animal's
     // heading and place stay far inside them (the test also refuses NaN).
-    const bool modest = std::fabs(h) < 1e5 && std::fabs(x) < 1e6 && std::fabs(y) < 1e6 &&
-                        std::fabs(speed) < 1e6;
+    const bool modest =
+        std::fabs(h) < 1e5 && std::fabs(x) < 1e6 && std::fabs(y) < 1e6 && std::fabs(speed) < 1e6;
     if (modest) {
         double sine, cosine;
         RoughSineCosine(h, sine, cosine);

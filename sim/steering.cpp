@@ -9,22 +9,10 @@
 #include <cmath>
 #include <cstdint>
 
+#include "sim/bit_select.h"
 #include "sim/world.h"
 
 namespace morvane {
-
-namespace {
-
-// a when `take_a`, else b, by masking bits: the choices below are coin tosses the processor
-// could not predict, and the compiler would turn a conditional back into a branch.
-double Select(bool take_a, double a, double b)
-{
-    const std::uint64_t mask = -static_cast<std::uint64_t>(take_a);
-    return std::bit_cast<double>((std::bit_cast<std::uint64_t>(a) & mask) |
-                                 (std::bit_cast<std::uint64_t>(b) & ~mask));
-}
-
-} // namespace
 
 double ExactBearingDelta(float dx, float dy, float heading)
 {
