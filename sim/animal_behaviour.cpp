@@ -14,7 +14,11 @@ namespace {
 
 double Square(double v) { return v * v; }
 
-double DistanceOf(float dx, float dy) { return std::sqrt(Square(dx) + Square(dy)); }
+// The squared distance, whose correctly rounded root is the distance. Comparisons with it need
+// no root: the root is below 1 exactly when the square is.
+double SquaredDistanceOf(float dx, float dy) { return Square(dx) + Square(dy); }
+
+double DistanceOf(float dx, float dy) { return std::sqrt(SquaredDistanceOf(dx, dy)); }
 
 // How a behaviour reports its target's bearing: the exact delta, or only the sign that
 // steers (which the animal pass needs and can have far more cheaply).
@@ -41,7 +45,7 @@ struct SignOnly {
 // both are decided with arithmetic rather than branches.
 template <typename Alive, typename SquaredDistance>
 std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t target,
-                              double target_distance, Alive alive, SquaredDistance squared)
+                              double target_square, Alive alive, SquaredDistance squared)
 {
     int living[CandidatesPerTick];
     int count = 0;
@@ -50,12 +54,13 @@ std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t targ
         living[count] = k;
         count += alive(k);
     }
-    // "Nearer" means sqrt(s) < distance for a candidate's sum of squares s. The square root
-    // is correctly rounded, so s more than a relative 1e-14 below distance^2 is surely nearer
-    // and s that much above surely not; only a candidate within that hair of the boundary
-    // (or none) needs its root, and the search is then repeated with roots throughout.
-    const double square = target_distance * target_distance;
-    const double surely_nearer = square * (1 - 1e-14), surely_not = square * (1 + 1e-14);
+    // "Nearer" means sqrt(s) < sqrt(target_square) for a candidate's sum of squares s, both
+    // roots correctly rounded. Each root is within a relative 2^-53 of the true one, so s more
+    // than a relative 1e-14 below target_square is surely nearer and s that much above surely
+    // not; only a candidate within that hair of the boundary (or none) needs its root, and the
+    // search is then repeated with roots throughout.
+    const double surely_nearer = target_square * (1 - 1e-14);
+    const double surely_not = target_square * (1 + 1e-14);
     int chosen = target;
     bool close_call = false;
     for (int j = 0; j < count; ++j) {
@@ -66,6 +71,7 @@ std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t targ
         close_call |= (s < surely_not) != (s < surely_nearer);
     }
     if (close_call) {
+        const double target_distance = std::sqrt(target_square);
         chosen = target;
         for (int j = 0; j < count; ++j)
             if (std::sqrt(squared(living[j])) < target_distance) chosen = living[j];
@@ -103,10 +109,10 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim 
     const int t = a.target[i];
     const float dx = p.x[t] - a.x[i];
     const float dy = p.y[t] - a.y[i];
-    const double distance = DistanceOf(dx, dy);
+    const double square = SquaredDistanceOf(dx, dy);
     const auto bearing = aim(dx, dy, a.heading[i]); // measured before eating moves nothing
 
-    if (distance < 1 && p.size[t] > 0 && a.energy[i] > 0) {
+    if (square < 1 && p.size[t] > 0 && a.energy[i] > 0) {
         space.PSet(p.x[t], p.y[t], Black);
         a.energy[i] = static_cast<std::int16_t>(p.size[t] * EnergyPerPlantSize + a.energy[i]);
         p.size[t] = 0;
@@ -114,7 +120,7 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim 
 
     const double ax = a.x[i], ay = a.y[i];
     a.target[i] = SearchCandidates(
-        random, PlantSlots, a.target[i], distance, [&](int k) { return p.size[k] > 0; },
+        random, PlantSlots, a.target[i], square, [&](int k) { return p.size[k] > 0; },
         [&](int k) { return Square(p.y[k] - ay) + Square(p.x[k] - ax); });
     return bearing;
 }
@@ -137,10 +143,10 @@ auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTa
     const int t = a.target[i];
     const float dx = a.x[t] - a.x[i];
     const float dy = a.y[t] - a.y[i];
-    const double distance = DistanceOf(dx, dy);
+    const double square = SquaredDistanceOf(dx, dy);
     const auto bearing = aim(dx, dy, a.heading[i]); // before breeding, which moves nobody
 
-    if (distance < 1 && a.energy[t] > 0 && a.energy[i] > 0) {
+    if (square < 1 && a.energy[t] > 0 && a.energy[i] > 0) {
         const double u1 = random.Uniform();
         const double u2 = random.Uniform();
         const double child_speed =
@@ -162,7 +168,7 @@ auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTa
 
     const double ax = a.x[i], ay = a.y[i];
     a.target[i] = SearchCandidates(
-        random, AnimalSlots, a.target[i], distance, [&](int k) { return a.energy[k] > 0; },
+        random, AnimalSlots, a.target[i], square, [&](int k) { return a.energy[k] > 0; },
         [&](int k) { return Square(a.x[k] - ax) + Square(a.y[k] - ay); });
     return bearing;
 }
