@@ -20,19 +20,16 @@ double SquaredDistanceOf(float dx, float dy) { return Square(dx) + Square(dy); }
 
 double DistanceOf(float dx, float dy) { return std::sqrt(SquaredDistanceOf(dx, dy)); }
 
-// How a behaviour reports its target's bearing: the exact delta, or only the sign that
-// steers (which the animal pass needs and can have far more cheaply).
+// How a behaviour reports its target's bearing: the exact delta, or what the animal saw,
+// from which the animal pass works out the turn later and far more cheaply.
 struct ExactDelta {
     double operator()(float dx, float dy, float heading) const
     {
         return ExactBearingDelta(dx, dy, heading);
     }
 };
-struct SignOnly {
-    int operator()(float dx, float dy, float heading) const
-    {
-        return SteeringSign(dx, dy, heading);
-    }
+struct AsSeen {
+    Sighting operator()(float dx, float dy, float heading) const { return {dx, dy, heading}; }
 };
 
 // The glance for something nearer: eleven slots drawn from 0..slots-1, each compared with the
@@ -126,7 +123,8 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim 
 }
 
 template <typename Aim>
-auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally, Aim aim)
+auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
+                int& newborn, Aim aim)
 {
     AnimalTable& a = world.animals;
 
@@ -153,7 +151,7 @@ auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTa
             (static_cast<double>(a.speed[i]) + static_cast<double>(a.speed[t])) / 2 + u2 - 0.5;
         const double child_turn =
             (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2 + u1 - 0.5;
-        const int newborn = AddAnimal(world, random, a.x[i], a.y[i], child_turn, child_speed);
+        newborn = AddAnimal(world, random, a.x[i], a.y[i], child_turn, child_speed);
         // With itself as partner (t == i) the animal pays twice, and dies at most once.
         a.energy[i] =
             static_cast<std::int16_t>(a.energy[i] - BirthCost < 0 ? 0 : a.energy[i] - BirthCost);
@@ -180,19 +178,22 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
     return ForageAiming(world, random, space, i, ExactDelta{});
 }
 
-int ForageSteering(World& world, RandomSource& random, Canvas& space, int i)
+Sighting ForageSighting(World& world, RandomSource& random, Canvas& space, int i)
 {
-    return ForageAiming(world, random, space, i, SignOnly{});
+    return ForageAiming(world, random, space, i, AsSeen{});
 }
 
 double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)
 {
-    return MateAiming(world, random, space, i, tally, ExactDelta{});
+    int newborn = -1;
+    return MateAiming(world, random, space, i, tally, newborn, ExactDelta{});
 }
 
-int MateSteering(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)
+Sighting MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
+                      int& newborn)
 {
-    return MateAiming(world, random, space, i, tally, SignOnly{});
+    newborn = -1;
+    return MateAiming(world, random, space, i, tally, newborn, AsSeen{});
 }
 
 } // namespace morvane

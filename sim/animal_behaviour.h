@@ -34,10 +34,19 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i);
 // A birth and any parent it kills are added to `tally` when one is given.
 double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally = nullptr);
 
-// Forage and Mate exactly, returning only the sign of the bearing delta (-1, 0 or +1), which
-// is all that steers; the animal pass uses these, since the sign is much cheaper to know.
-int ForageSteering(World& world, RandomSource& random, Canvas& space, int i);
-int MateSteering(World& world, RandomSource& random, Canvas& space, int i,
-                 LifeTally* tally = nullptr);
+// What an animal saw of its target in its visit: the differences from it to the target,
+// rounded to single precision, and its own heading then. The sign of the bearing delta they
+// give (SteeringSign) is all that steers, so the turn can be worked out after the pass.
+struct Sighting {
+    float dx;
+    float dy;
+    float heading;
+};
+
+// Forage and Mate exactly, returning what the animal saw instead of the bearing delta; the
+// animal pass uses these. MateSighting sets `newborn` to the slot a birth filled, else -1.
+Sighting ForageSighting(World& world, RandomSource& random, Canvas& space, int i);
+Sighting MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
+                      int& newborn);
 
 } // namespace morvane

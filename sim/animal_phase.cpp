@@ -2,14 +2,15 @@
 // is drawn in this same pass, one put into an earlier slot waits for the next tick.
 #include "sim/animal_phase.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 
 #include "sim/animal_behaviour.h"
-#include "sim/bit_select.h"
 #include "sim/motion.h"
 #include "sim/spawning.h"
+#include "sim/steering.h"
 
 namespace morvane {
 
@@ -17,39 +18,49 @@ namespace {
 
 bool IsNegativeZero(float v) { return v == 0 && std::signbit(v); }
 
+// Where animal slot i steps to from its place, speed and heading now.
+Position StepOf(const AnimalTable& a, int i)
+{
+    // A stopped animal (most of the table in a settled world, all of it in an empty one)
+    // adds a zero of either sign to each coordinate, which leaves any coordinate but -0
+    // exactly as it is (-0 + +0 is +0), so its sine and cosine need not be taken.
+    const bool stopped = a.speed[i] == 0 && !IsNegativeZero(a.x[i]) && !IsNegativeZero(a.y[i]);
+    if (stopped) return {a.x[i], a.y[i]};
+    return StepAlong(a.x[i], a.y[i], a.speed[i], a.heading[i]);
+}
+
 } // namespace
 
+// The turns wait until the whole pass is done, when every animal's steering sign can be had
+// two at a time (see SteeringSigns). That changes nothing, because a turn changes only the
+// heading, which nothing but the slot's own next move reads. The one exception is a slot a
+// birth fills after its visit: the newborn keeps the heading it was born with.
 int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* tally)
 {
     AnimalTable& a = world.animals;
+    std::array<float, AnimalSlots> seen_dx, seen_dy, seen_heading; // what each visit saw
+    std::array<std::int32_t, AnimalSlots> born_after_visit{};       // 0, or all ones
     int count = 0;
     for (int i = 0; i < AnimalSlots; ++i) {
         space.PSet(a.x[i], a.y[i], Black);
 
-        // A stopped animal (most of the table in a settled world, all of it in an empty one)
-        // adds a zero of either sign to each coordinate, which leaves any coordinate but -0
-        // exactly as it is (-0 + +0 is +0), so its sine and cosine need not be taken.
-        const bool stopped = a.speed[i] == 0 && !IsNegativeZero(a.x[i]) && !IsNegativeZero(a.y[i]);
-        if (!stopped) {
-            const Position moved = StepAlong(a.x[i], a.y[i], a.speed[i], a.heading[i]);
-            a.x[i] = moved.x;
-            a.y[i] = moved.y;
-        }
+        const Position moved = StepOf(a, i);
+        a.x[i] = moved.x;
+        a.y[i] = moved.y;
 
         if (a.x[i] < 0 || a.x[i] > WorldMaxX || a.y[i] < 0 || a.y[i] > WorldMaxY) {
             if (tally && a.energy[i] > 0) ++tally->died_leaving;
             a.energy[i] = 0;
         }
 
-        const int steer = a.mode[i] == Mating ? MateSteering(world, random, space, i, tally)
-                                              : ForageSteering(world, random, space, i);
-
-        // The new heading takes effect in the next tick's move. Which way an animal turns is a
-        // coin toss to the processor, so both turns are computed and one is kept.
-        const float heading = a.heading[i];
-        const float left = heading - a.turn[i];
-        const float right = a.turn[i] + heading;
-        a.heading[i] = Select(steer < 0, left, Select(steer > 0, right, heading));
+        int newborn = -1;
+        const Sighting seen = a.mode[i] == Mating
+                                  ? MateSighting(world, random, space, i, tally, newborn)
+                                  : ForageSighting(world, random, space, i);
+        seen_dx[i] = seen.dx;
+        seen_dy[i] = seen.dy;
+        seen_heading[i] = seen.heading;
+        if (newborn >= 0 && newborn < i) born_after_visit[newborn] = -1;
 
         // Stopping comes before tiring, so an animal that dies of exhaustion below still makes
         // one more unseen move at its next visit.
@@ -62,6 +73,23 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
             space.PSet(a.x[i], a.y[i], AnimalColour);
             ++count;
         }
+    }
+
+    // The new headings take effect in the next tick's move. Which way an animal turns is a
+    // coin toss to the processor, so both turns are computed and one is kept by masking
+    // bits, which also lets the compiler turn several animals at once.
+    std::array<std::int32_t, AnimalSlots> steer;
+    SteeringSigns(seen_dx, seen_dy, seen_heading, steer);
+    for (int i = 0; i < AnimalSlots; ++i) {
+        const float heading = a.heading[i];
+        const float left = heading - a.turn[i];
+        const float right = a.turn[i] + heading;
+        const auto keep = std::bit_cast<std::int32_t>(heading);
+        const std::int32_t to_left = -(steer[i] < 0) & ~born_after_visit[i];
+        const std::int32_t to_right = -(steer[i] > 0) & ~born_after_visit[i];
+        a.heading[i] = std::bit_cast<float>((std::bit_cast<std::int32_t>(left) & to_left) |
+                                            (std::bit_cast<std::int32_t>(right) & to_right) |
+                                            (keep & ~(to_left | to_right)));
     }
 
     const float chance = random.Uniform(); // taken every tick, whatever the count

@@ -2,12 +2,20 @@
 // so it is decided from a cheap arc tangent whenever that cannot be wrong.
 #pragma once
 
+#include <cstdint>
+#include <span>
+
 namespace morvane {
 
 // The sign (-1, 0 or +1) of the bearing delta to a target lying (dx, dy) world pixels away
 // (differences already rounded to single precision) from an animal heading `heading`
 // radians: always exactly the sign of the delta MeasureTarget computes, folds included.
 int SteeringSign(float dx, float dy, float heading);
+
+// SteeringSign for many sightings at once, sign[i] for (dx[i], dy[i], heading[i]): the same
+// signs, far more cheaply. dx, dy and heading hold at least as many as sign.
+void SteeringSigns(std::span<const float> dx, std::span<const float> dy,
+                   std::span<const float> heading, std::span<std::int32_t> sign);
 
 // The sign of a bearing delta: -1 below 0, +1 above, 0 for either zero (and for NaN, which
 // steers neither way).

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "sim/animal_phase.h"
+#include "sim/steering.h"
 #include "tests/test_support.h"
 
 namespace morvane {
@@ -116,6 +117,39 @@ TEST(AnimalPhase, ANewbornInAHigherSlotMovesTiresAndIsDrawnInTheSamePass)
     EXPECT_EQ(world.animals.energy[0], 349);
     EXPECT_EQ(world.animals.energy[1], 349);
     EXPECT_EQ(world.animals.mode[1], Foraging); // breeding leaves the partner's mode alone
+
+    // Visited after its birth, it also turns in this pass: it forages for a plant slot that
+    // is free, so at (0, 0), and turns towards it by its own turn.
+    const float turn = static_cast<float>(0.0 + DrawAt(start, 0) - 0.5);
+    const int side = SignOf(ExactBearingDelta(0 - x, 0 - y, static_cast<float>(heading)));
+    ASSERT_NE(side, 0);
+    EXPECT_EQ(world.animals.heading[2], side < 0 ? static_cast<float>(heading) - turn
+                                                 : turn + static_cast<float>(heading));
+}
+
+TEST(AnimalPhase, ANewbornInALowerSlotKeepsItsBirthHeadingAndPlaceUntilTheNextPass)
+{
+    const RandomSource start = RandomSource::FromSeed(5);
+    // Slot 0 is free and visited first: with no plant alive it re-draws its target and
+    // glances at eleven candidates. Then slot 1 breeds with slot 2 and the newborn takes
+    // slot 0. Had slot 0's turn been made after the birth, the newborn would be turned
+    // towards what slot 0 saw (a free plant slot at (0, 0), straight to its side).
+    World world{};
+    AddBystanders(world);
+    PlaceAnimal(world, 0, {.x = 0, .y = 0, .turn = 0.25f, .energy = 0});
+    PlaceAnimal(world, 1, {.x = 100, .y = 100, .turn = 1, .energy = 600, .mode = Mating, .target = 2});
+    PlaceAnimal(world, 2, {.x = 100, .y = 100, .turn = 1, .energy = 600});
+    Canvas space = Canvas::Discarding();
+    RandomSource random = start;
+
+    AnimalPhase(world, random, space);
+
+    constexpr int first = 12; // slot 0's draws
+    ASSERT_GT(world.animals.energy[0], 0);
+    EXPECT_EQ(world.animals.heading[0], NewbornHeading(DrawAt(start, first + 2)));
+    EXPECT_EQ(world.animals.turn[0], static_cast<float>(1.0 + DrawAt(start, first) - 0.5));
+    EXPECT_EQ(PositionOf(world, 0), pair(100.0f, 100.0f));
+    EXPECT_EQ(world.animals.energy[0], NewbornEnergy(DrawAt(start, first + 3))); // not tired yet
 }
 
 TEST(AnimalPhase, AnAnimalTurnsByItsTurnTowardsItsTargetOrAwayWhenTheTurnIsNegative)

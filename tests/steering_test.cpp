@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <vector>
 
 #include "sim/animal_behaviour.h"
 #include "sim/random_source.h"
@@ -91,6 +92,34 @@ TEST(SteeringSign, SideTargetsTheAnimalItselfAndNonFiniteValuesFollowTheExactDel
         EXPECT_EQ(SteeringSign(dx, dy, heading), ExactSign(dx, dy, heading))
             << dx << " " << dy << " " << heading;
     EXPECT_EQ(SteeringSign(0, 0, 0), 1); // straight to the side: pi/2 ahead of a heading of 0
+}
+
+TEST(SteeringSigns, GiveSteeringSignForEverySightingOfATableOfAnyLength)
+{
+    // Ordinary sightings mixed with those the rough way must leave to the exact one: targets
+    // straight to the side, NaN and infinite values, headings on a fold or far out.
+    RandomSource random(13, 1);
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    std::vector<float> dx, dy, heading;
+    for (int k = 0; k < 4001; ++k) {
+        dx.push_back(static_cast<float>((random.Uniform() - 0.5) * 1000));
+        dy.push_back(k % 7 == 0 ? 0.0f : static_cast<float>((random.Uniform() - 0.5) * 1000));
+        const double bearing = std::atan(static_cast<double>(dx.back()) / dy.back()) +
+                               (dy.back() < 0 ? Pi : 0);
+        heading.push_back(k % 5 == 0   ? static_cast<float>(bearing + (k % 3 - 1) * Pi)
+                          : k % 11 == 0 ? static_cast<float>(random.Uniform() * 1e7)
+                                        : static_cast<float>((random.Uniform() - 0.5) * 40));
+    }
+    dx[3] = nan, dy[4] = nan, heading[6] = inf, dx[8] = inf, dy[9] = -inf;
+    for (const std::size_t n : {std::size_t{1}, std::size_t{2}, std::size_t{251}, dx.size()}) {
+        std::vector<std::int32_t> sign(n, 7);
+        SteeringSigns(dx, dy, heading, sign);
+        for (std::size_t i = 0; i < n; ++i)
+            ASSERT_EQ(sign[i], SteeringSign(dx[i], dy[i], heading[i]))
+                << "sighting " << i << " of " << n << ": " << dx[i] << " " << dy[i] << " "
+                << heading[i];
+    }
 }
 
 } // namespace
