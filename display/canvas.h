@@ -39,9 +39,9 @@ public:
     // Colours pixel (floor(x), floor(y)) when it lies inside the surface; else nothing.
     void PSet(float x, float y, Colour colour)
     {
+        if (Discards()) return; // at once: a headless run draws a few thousand points a tick
         // One branch, not four: a free plant slot or a dead animal may lie on either side of
-        // any edge, and on a discarding canvas the single test always fails. NaN fails too,
-        // so the integer conversion below is always defined.
+        // any edge. NaN fails too, so the integer conversion below is always defined.
         const bool inside = (x >= 0.0f) & (y >= 0.0f) & (x < static_cast<float>(width_)) &
                             (y < static_cast<float>(height_));
         if (!inside) return;
@@ -52,6 +52,7 @@ public:
     // The same for whole-pixel coordinates, such as a plant's: pixel (x, y) when inside.
     void PSet(int x, int y, Colour colour)
     {
+        if (Discards()) return;
         // Unsigned, a negative coordinate is too large: one comparison per axis.
         const bool inside = (static_cast<unsigned>(x) < static_cast<unsigned>(width_)) &
                             (static_cast<unsigned>(y) < static_cast<unsigned>(height_));
@@ -62,6 +63,9 @@ public:
     // A straight one-pixel line, clipped. The program only draws vertical ones: column
     // floor(x1), rows floor(min y) to floor(max y), both ends included.
     void Line(float x1, float y1, float x2, float y2, Colour colour);
+
+    // Whether this canvas keeps nothing, as a 0 x 0 one.
+    bool Discards() const { return width_ == 0; }
 
     int Width() const { return width_; }
     int Height() const { return height_; }
