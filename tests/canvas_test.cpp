@@ -76,6 +76,22 @@ TEST(Canvas, AVerticalLineIsClippedToTheSurface)
     EXPECT_EQ(graph.Pixels(), before);
 }
 
+TEST(Canvas, ADiscardingCanvasTakesEveryDrawingCallAndKeepsNothing)
+{
+    Canvas nothing = Canvas::Discarding();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    for (const float v : {0.0f, 0.5f, -1.0f, 1e30f, nan}) {
+        nothing.PSet(v, v, Red);
+        nothing.Line(v, 0, v, 100, Red);
+    }
+    for (const int v : {0, 1, -1, 32767})
+        nothing.PSet(v, v, Red);
+    EXPECT_TRUE(nothing.Discards());
+    EXPECT_TRUE(nothing.Pixels().empty());
+    EXPECT_FALSE(Canvas::Space().Discards());
+    EXPECT_FALSE(Canvas::Graph().Discards());
+}
+
 TEST(Canvas, ColoursPackAsRedPlus256GreenPlus65536Blue)
 {
     EXPECT_EQ(Rgb(255, 50, 0), 13055u);
