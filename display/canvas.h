@@ -39,7 +39,8 @@ public:
     // Colours pixel (floor(x), floor(y)) when it lies inside the surface; else nothing.
     void PSet(float x, float y, Colour colour)
     {
-        if (Discards()) return; // at once: a headless run draws a few thousand points a tick
+        // A headless run draws some thousand points a tick nobody sees: skip the test for them.
+        if (Discards()) return;
         // One branch, not four: a free plant slot or a dead animal may lie on either side of
         // any edge. NaN fails too, so the integer conversion below is always defined.
         const bool inside = (x >= 0.0f) & (y >= 0.0f) & (x < static_cast<float>(width_)) &
@@ -52,8 +53,8 @@ public:
     // The same for whole-pixel coordinates, such as a plant's: pixel (x, y) when inside.
     void PSet(int x, int y, Colour colour)
     {
-        if (Discards()) return;
-        // Unsigned, a negative coordinate is too large: one comparison per axis.
+        // Unsigned, a negative coordinate is too large: one comparison per axis, already as
+        // cheap as a test for a discarding canvas, where both always fail.
         const bool inside = (static_cast<unsigned>(x) < static_cast<unsigned>(width_)) &
                             (static_cast<unsigned>(y) < static_cast<unsigned>(height_));
         if (!inside) return;
