@@ -39,7 +39,7 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
 {
     AnimalTable& a = world.animals;
     std::array<float, AnimalSlots> seen_dx, seen_dy, seen_heading; // what each visit saw
-    std::array<std::int32_t, AnimalSlots> born_after_visit{};       // 0, or all ones
+    std::array<std::int32_t, AnimalSlots> born_after_visit{};      // 0, or all ones
     int count = 0;
     for (int i = 0; i < AnimalSlots; ++i) {
         space.PSet(a.x[i], a.y[i], Black);

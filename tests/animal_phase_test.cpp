@@ -123,8 +123,8 @@ TEST(AnimalPhase, ANewbornInAHigherSlotMovesTiresAndIsDrawnInTheSamePass)
     const float turn = static_cast<float>(0.0 + DrawAt(start, 0) - 0.5);
     const int side = SignOf(ExactBearingDelta(0 - x, 0 - y, static_cast<float>(heading)));
     ASSERT_NE(side, 0);
-    EXPECT_EQ(world.animals.heading[2], side < 0 ? static_cast<float>(heading) - turn
-                                                 : turn + static_cast<float>(heading));
+    EXPECT_EQ(world.animals.heading[2],
+              side < 0 ? static_cast<float>(heading) - turn : turn + static_cast<float>(heading));
 }
 
 TEST(AnimalPhase, ANewbornInALowerSlotKeepsItsBirthHeadingAndPlaceUntilTheNextPass)
@@ -137,7 +137,8 @@ TEST(AnimalPhase, ANewbornInALowerSlotKeepsItsBirthHeadingAndPlaceUntilTheNextPa
     World world{};
     AddBystanders(world);
     PlaceAnimal(world, 0, {.x = 0, .y = 0, .turn = 0.25f, .energy = 0});
-    PlaceAnimal(world, 1, {.x = 100, .y = 100, .turn = 1, .energy = 600, .mode = Mating, .target = 2});
+    PlaceAnimal(world, 1,
+                {.x = 100, .y = 100, .turn = 1, .energy = 600, .mode = Mating, .target = 2});
     PlaceAnimal(world, 2, {.x = 100, .y = 100, .turn = 1, .energy = 600});
     Canvas space = Canvas::Discarding();
     RandomSource random = start;

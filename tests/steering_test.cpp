@@ -105,9 +105,9 @@ TEST(SteeringSigns, GiveSteeringSignForEverySightingOfATableOfAnyLength)
     for (int k = 0; k < 4001; ++k) {
         dx.push_back(static_cast<float>((random.Uniform() - 0.5) * 1000));
         dy.push_back(k % 7 == 0 ? 0.0f : static_cast<float>((random.Uniform() - 0.5) * 1000));
-        const double bearing = std::atan(static_cast<double>(dx.back()) / dy.back()) +
-                               (dy.back() < 0 ? Pi : 0);
-        heading.push_back(k % 5 == 0   ? static_cast<float>(bearing + (k % 3 - 1) * Pi)
+        const double bearing =
+            std::atan(static_cast<double>(dx.back()) / dy.back()) + (dy.back() < 0 ? Pi : 0);
+        heading.push_back(k % 5 == 0    ? static_cast<float>(bearing + (k % 3 - 1) * Pi)
                           : k % 11 == 0 ? static_cast<float>(random.Uniform() * 1e7)
                                         : static_cast<float>((random.Uniform() - 0.5) * 40));
     }
