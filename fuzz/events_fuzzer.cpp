@@ -101,9 +101,9 @@ void CheckAccepted(const std::vector<ScriptedRelease>& releases,
         expected += !Skipped(line);
     if (releases.size() != expected) Broken("every line but blanks and comments is a release");
 
-    int previous = 0;
+    std::uint64_t previous = 0;
     for (const ScriptedRelease& r : releases) {
-        if (r.line <= previous || r.line > static_cast<int>(lines.size()) ||
+        if (r.line <= previous || r.line > lines.size() ||
             Skipped(lines[static_cast<std::size_t>(r.line - 1)]))
             Broken("releases come in file order, each from a line of its own");
         previous = r.line;
@@ -116,7 +116,7 @@ void CheckAccepted(const std::vector<ScriptedRelease>& releases,
     for (std::size_t k = 0; k < releases.size(); ++k) {
         const ScriptedRelease &a = releases[k], &b = reread[k];
         if (a.after_ticks != b.after_ticks || a.button != b.button || !SameBits(a.x, b.x) ||
-            !SameBits(a.y, b.y) || b.line != static_cast<int>(k + 1))
+            !SameBits(a.y, b.y) || b.line != k + 1)
             Broken("a release written back reads back the same");
     }
 }

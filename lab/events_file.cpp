@@ -15,7 +15,7 @@ namespace morvane::lab {
 
 namespace {
 
-[[noreturn]] void Fail(const std::string& source, int line, const std::string& what)
+[[noreturn]] void Fail(const std::string& source, std::uint64_t line, const std::string& what)
 {
     throw LabError(source + ":" + std::to_string(line) + ": " + what);
 }
@@ -48,7 +48,7 @@ bool IsDecimal(const std::string& token)
 }
 
 float ReadCoordinate(const std::string& token, const char* name, const std::string& source,
-                     int line)
+                     std::uint64_t line)
 {
     if (!IsDecimal(token))
         Fail(source, line, std::string(name) + " '" + token + "' is not a finite decimal number");
@@ -62,7 +62,7 @@ float ReadCoordinate(const std::string& token, const char* name, const std::stri
     return value;
 }
 
-std::int16_t ReadButton(const std::string& token, const std::string& source, int line)
+std::int16_t ReadButton(const std::string& token, const std::string& source, std::uint64_t line)
 {
     if (token == "left") return 1;
     if (token == "right") return 2;
@@ -70,7 +70,7 @@ std::int16_t ReadButton(const std::string& token, const std::string& source, int
     Fail(source, line, "unknown button '" + token + "' (expected left, right or middle)");
 }
 
-std::uint64_t ReadTickCount(const std::string& token, const std::string& source, int line)
+std::uint64_t ReadTickCount(const std::string& token, const std::string& source, std::uint64_t line)
 {
     std::uint64_t value = 0;
     const char* end = token.data() + token.size();
@@ -88,7 +88,7 @@ std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& sou
 {
     std::vector<ScriptedRelease> releases;
     std::string text;
-    int line = 0;
+    std::uint64_t line = 0;
     while (std::getline(in, text)) {
         ++line;
         if (!text.empty() && text.back() == '\r') text.pop_back(); // files written on Windows

@@ -13,7 +13,7 @@ struct ScriptedRelease {
     std::int16_t button;       // 1 left, 2 right, 3 middle (which does nothing)
     float x;                   // world canvas pixels, the nearest float to the text
     float y;
-    int line; // 1-based line of the file, for messages
+    std::uint64_t line; // 1-based line of the file, for messages (a file may hold billions)
 };
 
 // Reads every release of `in`, in file order. Blank lines and lines starting with # are

@@ -33,7 +33,7 @@ TEST(LabEventsFile, ReadsEveryReleaseInFileOrderSkippingBlankAndCommentLines)
         std::uint64_t after_ticks;
         int button;
         float x, y;
-        int line;
+        std::uint64_t line;
     };
     const Expected expected[] = {{12, 1, 100, 200, 4},
                                  {0, 2, 5.5f, -7.25f, 6},
