@@ -29,7 +29,15 @@ struct ExactDelta {
     }
 };
 struct AsSeen {
-    Sighting operator()(float dx, float dy, float heading) const { return {dx, dy, heading}; }
+    Sightings& seen;
+    int i;
+    int operator()(float dx, float dy, float heading) const
+    {
+        seen.dx[i] = dx;
+        seen.dy[i] = dy;
+        seen.heading[i] = heading;
+        return 0;
+    }
 };
 
 // The glance for something nearer: eleven slots drawn from 0..slots-1, each compared with the
@@ -93,6 +101,7 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim 
 {
     AnimalTable& a = world.animals;
     PlantTable& p = world.plants;
+    const float x = a.x[i], y = a.y[i]; // nothing in its visit moves the animal itself
 
     if (a.energy[i] > FeedUpEnergy) {
         a.mode[i] = Mating;
@@ -104,8 +113,8 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim 
         a.target[i] = static_cast<std::int16_t>(random.Below(PlantSlots));
 
     const int t = a.target[i];
-    const float dx = p.x[t] - a.x[i];
-    const float dy = p.y[t] - a.y[i];
+    const float dx = p.x[t] - x;
+    const float dy = p.y[t] - y;
     const double square = SquaredDistanceOf(dx, dy);
     const auto bearing = aim(dx, dy, a.heading[i]); // measured before eating moves nothing
 
@@ -115,7 +124,7 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim 
         p.size[t] = 0;
     }
 
-    const double ax = a.x[i], ay = a.y[i];
+    const double ax = x, ay = y;
     a.target[i] = SearchCandidates(
         random, PlantSlots, a.target[i], square, [&](int k) { return p.size[k] > 0; },
         [&](int k) { return Square(p.y[k] - ay) + Square(p.x[k] - ax); });
@@ -178,9 +187,9 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
     return ForageAiming(world, random, space, i, ExactDelta{});
 }
 
-Sighting ForageSighting(World& world, RandomSource& random, Canvas& space, int i)
+void ForageSighting(World& world, RandomSource& random, Canvas& space, int i, Sightings& seen)
 {
-    return ForageAiming(world, random, space, i, AsSeen{});
+    ForageAiming(world, random, space, i, AsSeen{seen, i});
 }
 
 double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)
@@ -189,11 +198,11 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally*
     return MateAiming(world, random, space, i, tally, newborn, ExactDelta{});
 }
 
-Sighting MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
-                      int& newborn)
+void MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
+                  int& newborn, Sightings& seen)
 {
     newborn = -1;
-    return MateAiming(world, random, space, i, tally, newborn, AsSeen{});
+    MateAiming(world, random, space, i, tally, newborn, AsSeen{seen, i});
 }
 
 } // namespace morvane

@@ -2,6 +2,8 @@
 // within a pixel, and glance at eleven random candidates for something nearer.
 #pragma once
 
+#include <array>
+
 #include "display/canvas.h"
 #include "sim/life_tally.h"
 #include "sim/random_source.h"
@@ -34,19 +36,21 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i);
 // A birth and any parent it kills are added to `tally` when one is given.
 double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally = nullptr);
 
-// What an animal saw of its target in its visit: the differences from it to the target,
-// rounded to single precision, and its own heading then. The sign of the bearing delta they
-// give (SteeringSign) is all that steers, so the turn can be worked out after the pass.
-struct Sighting {
-    float dx;
-    float dy;
-    float heading;
+// What the animals saw of their targets in their visits, slot by slot: the differences from
+// each to its target, rounded to single precision, and its own heading then. The sign of the
+// bearing delta they give (SteeringSign) is all that steers, so the turns can be worked out
+// after the pass, many at a time.
+struct Sightings {
+    std::array<float, AnimalSlots> dx;
+    std::array<float, AnimalSlots> dy;
+    std::array<float, AnimalSlots> heading;
 };
 
-// Forage and Mate exactly, returning what the animal saw instead of the bearing delta; the
-// animal pass uses these. MateSighting sets `newborn` to the slot a birth filled, else -1.
-Sighting ForageSighting(World& world, RandomSource& random, Canvas& space, int i);
-Sighting MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
-                      int& newborn);
+// Forage and Mate exactly, recording what animal i saw in slot i of `seen` instead of
+// returning the bearing delta; the animal pass uses these. MateSighting sets `newborn` to the
+// slot a birth filled, else -1.
+void ForageSighting(World& world, RandomSource& random, Canvas& space, int i, Sightings& seen);
+void MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
+                  int& newborn, Sightings& seen);
 
 } // namespace morvane

@@ -38,8 +38,8 @@ Position StepOf(const AnimalTable& a, int i)
 int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* tally)
 {
     AnimalTable& a = world.animals;
-    std::array<float, AnimalSlots> seen_dx, seen_dy, seen_heading; // what each visit saw
-    std::array<std::int32_t, AnimalSlots> born_after_visit{};      // 0, or all ones
+    Sightings seen;
+    std::array<std::int32_t, AnimalSlots> born_after_visit{}; // 0, or all ones
     int count = 0;
     for (int i = 0; i < AnimalSlots; ++i) {
         space.PSet(a.x[i], a.y[i], Black);
@@ -54,12 +54,10 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
         }
 
         int newborn = -1;
-        const Sighting seen = a.mode[i] == Mating
-                                  ? MateSighting(world, random, space, i, tally, newborn)
-                                  : ForageSighting(world, random, space, i);
-        seen_dx[i] = seen.dx;
-        seen_dy[i] = seen.dy;
-        seen_heading[i] = seen.heading;
+        if (a.mode[i] == Mating)
+            MateSighting(world, random, space, i, tally, newborn, seen);
+        else
+            ForageSighting(world, random, space, i, seen);
         if (newborn >= 0 && newborn < i) born_after_visit[newborn] = -1;
 
         // Stopping comes before tiring, so an animal that dies of exhaustion below still makes
@@ -79,7 +77,7 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
     // coin toss to the processor, so both turns are computed and one is kept by masking
     // bits, which also lets the compiler turn several animals at once.
     std::array<std::int32_t, AnimalSlots> steer;
-    SteeringSigns(seen_dx, seen_dy, seen_heading, steer);
+    SteeringSigns(seen.dx, seen.dy, seen.heading, steer);
     for (int i = 0; i < AnimalSlots; ++i) {
         const float heading = a.heading[i];
         const float left = heading - a.turn[i];
