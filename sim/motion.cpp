@@ -42,23 +42,17 @@ void RoughSineCosine(double h, double& sine, double& cosine)
     const double r2 = r * r;
 
     // Taylor series to r^13 and r^14: on |r| <= pi/4 the first terms left out are below
-    // 2e-14 and 1e-15.
-    double s = -1.0 / 1307674368000;
-    s = s * r2 + 1.0 / 6227020800;
-    s = s * r2 - 1.0 / 39916800;
-    s = s * r2 + 1.0 / 362880;
-    s = s * r2 - 1.0 / 5040;
-    s = s * r2 + 1.0 / 120;
-    s = s * r2 - 1.0 / 6;
-    s = r + r * r2 * s;
-    double c = -1.0 / 87178291200;
-    c = c * r2 + 1.0 / 479001600;
-    c = c * r2 - 1.0 / 3628800;
-    c = c * r2 + 1.0 / 40320;
-    c = c * r2 - 1.0 / 720;
-    c = c * r2 + 1.0 / 24;
-    c = c * r2 - 0.5;
-    c = 1 + r2 * c;
+    // 2e-14 and 1e-15. Evaluated in powers of r^2, r^4 and r^8 (Estrin's way) rather than
+    // one term after the other, so the processor can work on several terms at once.
+    const double r4 = r2 * r2, r8 = r4 * r4;
+    const double s01 = -1.0 / 6 + r2 * (1.0 / 120), s23 = -1.0 / 5040 + r2 * (1.0 / 362880);
+    const double s45 = -1.0 / 39916800 + r2 * (1.0 / 6227020800), s6 = -1.0 / 1307674368000;
+    const double s_tail = (s01 + r4 * s23) + r8 * (s45 + r4 * s6);
+    const double s = r + r * r2 * s_tail;
+    const double c01 = -0.5 + r2 * (1.0 / 24), c23 = -1.0 / 720 + r2 * (1.0 / 40320);
+    const double c45 = -1.0 / 3628800 + r2 * (1.0 / 479001600), c6 = -1.0 / 87178291200;
+    const double c_tail = (c01 + r4 * c23) + r8 * (c45 + r4 * c6);
+    const double c = 1 + r2 * c_tail;
 
     // Quadrant q of h: sin h is s, c, -s, -c and cos h is c, -s, -c, s for q = 0, 1, 2, 3.
     const auto q = static_cast<std::int64_t>(k) & 3;
