@@ -97,7 +97,8 @@ TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading)
 namespace {
 
 template <typename Aim>
-auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim aim)
+auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i,
+                  const PlantPlaces& places, Aim aim)
 {
     AnimalTable& a = world.animals;
     PlantTable& p = world.plants;
@@ -127,7 +128,7 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i, Aim 
     const double ax = x, ay = y;
     a.target[i] = SearchCandidates(
         random, PlantSlots, a.target[i], square, [&](int k) { return p.size[k] > 0; },
-        [&](int k) { return Square(p.y[k] - ay) + Square(p.x[k] - ax); });
+        [&](int k) { return Square(places.y[k] - ay) + Square(places.x[k] - ax); });
     return bearing;
 }
 
@@ -182,14 +183,25 @@ auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTa
 
 } // namespace
 
-double Forage(World& world, RandomSource& random, Canvas& space, int i)
+void TakePlantPlaces(const PlantTable& plants, PlantPlaces& places)
 {
-    return ForageAiming(world, random, space, i, ExactDelta{});
+    for (int s = 0; s < PlantSlots; ++s) {
+        places.x[s] = plants.x[s];
+        places.y[s] = plants.y[s];
+    }
 }
 
-void ForageSighting(World& world, RandomSource& random, Canvas& space, int i, Sightings& seen)
+double Forage(World& world, RandomSource& random, Canvas& space, int i)
 {
-    ForageAiming(world, random, space, i, AsSeen{seen, i});
+    PlantPlaces places;
+    TakePlantPlaces(world.plants, places);
+    return ForageAiming(world, random, space, i, places, ExactDelta{});
+}
+
+void ForageSighting(World& world, RandomSource& random, Canvas& space, int i,
+                    const PlantPlaces& places, Sightings& seen)
+{
+    ForageAiming(world, random, space, i, places, AsSeen{seen, i});
 }
 
 double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally)

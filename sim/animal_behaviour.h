@@ -46,10 +46,20 @@ struct Sightings {
     std::array<float, AnimalSlots> heading;
 };
 
+// The plants' places in double precision, in which candidates are measured. No animal moves
+// a plant, so the animal pass takes them once, before its first visit.
+struct PlantPlaces {
+    std::array<double, PlantSlots> x;
+    std::array<double, PlantSlots> y;
+};
+void TakePlantPlaces(const PlantTable& plants, PlantPlaces& places);
+
 // Forage and Mate exactly, recording what animal i saw in slot i of `seen` instead of
-// returning the bearing delta; the animal pass uses these. MateSighting sets `newborn` to the
-// slot a birth filled, else -1.
-void ForageSighting(World& world, RandomSource& random, Canvas& space, int i, Sightings& seen);
+// returning the bearing delta; the animal pass uses these. ForageSighting measures its
+// candidates at `places`, taken from the plants as they are. MateSighting sets `newborn` to
+// the slot a birth filled, else -1.
+void ForageSighting(World& world, RandomSource& random, Canvas& space, int i,
+                    const PlantPlaces& places, Sightings& seen);
 void MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
                   int& newborn, Sightings& seen);
 

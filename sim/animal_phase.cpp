@@ -38,6 +38,8 @@ Position StepOf(const AnimalTable& a, int i)
 int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* tally)
 {
     AnimalTable& a = world.animals;
+    PlantPlaces places;
+    TakePlantPlaces(world.plants, places);
     Sightings seen;
     std::array<std::int32_t, AnimalSlots> born_after_visit{}; // 0, or all ones
     int count = 0;
@@ -57,7 +59,7 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* ta
         if (a.mode[i] == Mating)
             MateSighting(world, random, space, i, tally, newborn, seen);
         else
-            ForageSighting(world, random, space, i, seen);
+            ForageSighting(world, random, space, i, places, seen);
         if (newborn >= 0 && newborn < i) born_after_visit[newborn] = -1;
 
         // Stopping comes before tiring, so an animal that dies of exhaustion below still makes
