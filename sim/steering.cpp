@@ -102,18 +102,27 @@ int SteeringSign(float dx, float dy, float heading)
     return rough != 0 ? rough : SignOf(ExactBearingDelta(dx, dy, heading));
 }
 
-void SteeringSigns(std::span<const float> dx, std::span<const float> dy,
-                   std::span<const float> heading, std::span<std::int32_t> sign)
+// Flattened: a call to the rough signs for each pair would cost as much as their arithmetic.
+[[gnu::flatten]] void SteeringSigns(std::span<const float> dx, std::span<const float> dy,
+                                    std::span<const float> heading, std::span<std::int32_t> sign)
 {
     const std::size_t n = sign.size();
-    for (std::size_t i = 0; i < n; i += 2) {
-        const std::size_t j = std::min(i + 1, n - 1); // an odd last sighting fills both lanes
-        const Masks rough = RoughSigns(Doubles{dx[i], dx[j]}, Doubles{dy[i], dy[j]},
-                                       Doubles{heading[i], heading[j]});
-        sign[i] = static_cast<int>(rough[0]);
-        sign[j] = static_cast<int>(rough[1]);
+    Masks unsure{0, 0}; // all ones in a lane where some sighting needs the exact way
+    std::size_t i = 0;
+    for (; i + 1 < n; i += 2) {
+        const Masks rough = RoughSigns(Doubles{dx[i], dx[i + 1]}, Doubles{dy[i], dy[i + 1]},
+                                       Doubles{heading[i], heading[i + 1]});
+        sign[i] = static_cast<std::int32_t>(rough[0]);
+        sign[i + 1] = static_cast<std::int32_t>(rough[1]);
+        unsure |= (Masks)(rough == 0);
     }
-    for (std::size_t i = 0; i < n; ++i)
+    if (i < n) { // an odd last sighting fills both lanes
+        const Masks rough = RoughSigns(Both(dx[i]), Both(dy[i]), Both(heading[i]));
+        sign[i] = static_cast<std::int32_t>(rough[0]);
+        unsure |= (Masks)(rough == 0);
+    }
+    if ((unsure[0] | unsure[1]) == 0) return;
+    for (i = 0; i < n; ++i)
         if (sign[i] == 0) sign[i] = SignOf(ExactBearingDelta(dx[i], dy[i], heading[i]));
 }
 
