@@ -53,8 +53,8 @@ public:
     // The same for whole-pixel coordinates, such as a plant's: pixel (x, y) when inside.
     void PSet(int x, int y, Colour colour)
     {
-        // Unsigned, a negative coordinate is too large: one comparison per axis, already as
-        // cheap as a test for a discarding canvas, where both always fail.
+        if (Discards()) return;
+        // Unsigned, a negative coordinate is too large: one comparison per axis.
         const bool inside = (static_cast<unsigned>(x) < static_cast<unsigned>(width_)) &
                             (static_cast<unsigned>(y) < static_cast<unsigned>(height_));
         if (!inside) return;
