@@ -9,7 +9,6 @@
 // arithmetic is the same rounded double arithmetic as one number's.
 #include "sim/steering.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "sim/world.h"
