@@ -2,9 +2,11 @@
 // and searches, which keeps its draws in the tick's fixed order.
 #include "sim/animal_behaviour.h"
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 
+#include "sim/lanes.h"
 #include "sim/spawning.h"
 #include "sim/steering.h"
 
@@ -45,14 +47,16 @@ struct AsSeen {
 // living candidates the last one drawn wins, not the nearest. Returns the new target.
 //
 // The draws never depend on what the search finds, so the living candidates are gathered as
-// they are drawn, in draw order, and only they are measured. Whether a drawn slot is alive,
-// and whether a living one is nearer, are coin tosses the processor could not predict, so
-// both are decided with arithmetic rather than branches.
-template <typename Alive, typename SquaredDistance>
+// they are drawn, in draw order, and only they are measured, two at a time (`squared` gives
+// the sums of squares for a pair of slots). Whether a drawn slot is alive, and whether a
+// living one is nearer, are coin tosses the processor could not predict, so both are decided
+// with arithmetic rather than branches: the nearer candidates are marked in a bit mask, whose
+// highest bit is the last of them.
+template <typename Alive, typename SquaredPair>
 std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t target,
-                              double target_square, Alive alive, SquaredDistance squared)
+                              double target_square, Alive alive, SquaredPair squared)
 {
-    int living[CandidatesPerTick];
+    int living[CandidatesPerTick + 1] = {}; // a spare slot, so that an odd count pairs up
     int count = 0;
     for (int j = 0; j < CandidatesPerTick; ++j) {
         const int k = random.Below(slots);
@@ -64,22 +68,24 @@ std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t targ
     // than a relative 1e-14 below target_square is surely nearer and s that much above surely
     // not; only a candidate within that hair of the boundary (or none) needs its root, and the
     // search is then repeated with roots throughout.
-    const double surely_nearer = target_square * (1 - 1e-14);
-    const double surely_not = target_square * (1 + 1e-14);
-    int chosen = target;
-    bool close_call = false;
-    for (int j = 0; j < count; ++j) {
-        const int k = living[j];
-        const double s = squared(k);
-        const int take = -static_cast<int>(s < surely_nearer);
-        chosen ^= (chosen ^ k) & take;
-        close_call |= (s < surely_not) != (s < surely_nearer);
+    const Doubles surely_nearer = Both(target_square * (1 - 1e-14));
+    const Doubles surely_not = Both(target_square * (1 + 1e-14));
+    unsigned nearer = 0, not_surely_farther = 0; // bit j for living[j]
+    for (int j = 0; j < count; j += 2) {
+        const Doubles s = squared(living[j], living[j + 1]);
+        nearer |= LaneBits((Masks)(s < surely_nearer)) << j;
+        not_surely_farther |= LaneBits((Masks)(s < surely_not)) << j;
     }
-    if (close_call) {
+    const unsigned measured = (1u << count) - 1; // without the spare
+    nearer &= measured;
+    not_surely_farther &= measured;
+
+    int chosen = nearer == 0 ? target : living[std::bit_width(nearer) - 1];
+    if (not_surely_farther != nearer) { // a close call
         const double target_distance = std::sqrt(target_square);
         chosen = target;
         for (int j = 0; j < count; ++j)
-            if (std::sqrt(squared(living[j])) < target_distance) chosen = living[j];
+            if (std::sqrt(squared(living[j], living[j])[0]) < target_distance) chosen = living[j];
     }
     return static_cast<std::int16_t>(chosen);
 }
@@ -125,10 +131,14 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i,
         p.size[t] = 0;
     }
 
-    const double ax = x, ay = y;
+    const Doubles ax = Both(x), ay = Both(y);
     a.target[i] = SearchCandidates(
         random, PlantSlots, a.target[i], square, [&](int k) { return p.size[k] > 0; },
-        [&](int k) { return Square(places.y[k] - ay) + Square(places.x[k] - ax); });
+        [&](int k0, int k1) {
+            const Doubles dx = Doubles{places.x[k0], places.x[k1]} - ax;
+            const Doubles dy = Doubles{places.y[k0], places.y[k1]} - ay;
+            return dy * dy + dx * dx;
+        });
     return bearing;
 }
 
@@ -174,10 +184,14 @@ auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTa
         }
     }
 
-    const double ax = a.x[i], ay = a.y[i];
+    const Doubles ax = Both(a.x[i]), ay = Both(a.y[i]);
     a.target[i] = SearchCandidates(
         random, AnimalSlots, a.target[i], square, [&](int k) { return a.energy[k] > 0; },
-        [&](int k) { return Square(a.x[k] - ax) + Square(a.y[k] - ay); });
+        [&](int k0, int k1) {
+            const Doubles dx = Doubles{a.x[k0], a.x[k1]} - ax;
+            const Doubles dy = Doubles{a.y[k0], a.y[k1]} - ay;
+            return dx * dx + dy * dy;
+        });
     return bearing;
 }
 

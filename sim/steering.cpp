@@ -3,35 +3,21 @@
 // polynomial arc tangent settles that for all but the deltas within a hair of a fold or of
 // zero; those few are measured exactly, so the world is the same bit for bit.
 //
-// The rough way takes two sightings at a time: every x86-64 processor holds two doubles in
-// one register and works on both at once. The vector types below are the compiler's own
-// (GCC and Clang alike), which maps them onto whatever the machine has; each lane's
-// arithmetic is the same rounded double arithmetic as one number's.
+// The rough way takes two sightings at a time, in the two lanes of a register.
 #include "sim/steering.h"
 
 #include <cmath>
 
+#include "sim/lanes.h"
 #include "sim/world.h"
 
 namespace morvane {
 
 namespace {
 
-using Doubles = double __attribute__((vector_size(16)));
-using Masks = long long __attribute__((vector_size(16))); // a lane is all ones where true
-
 constexpr long long SignBit = static_cast<long long>(0x8000000000000000ull);
 
 Doubles Abs(Doubles v) { return (Doubles)((Masks)v & ~SignBit); }
-
-Doubles Both(double v) { return Doubles{v, v}; }
-
-// a in the lanes where `take_a` is set, else b: by masking bits, which every compiler keeps
-// as it is written rather than turning it into a branch for each lane.
-Doubles Choose(Masks take_a, Doubles a, Doubles b)
-{
-    return (Doubles)(((Masks)a & take_a) | ((Masks)b & ~take_a));
-}
 
 // Abramowitz and Stegun 4.4.47 on w = min / max of the two sizes, which lies in [0, 1],
 // and arctan(1 / w) = pi/2 - arctan(w) when |num| is the larger. One division and a short

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "sim/animal_behaviour.h"
@@ -93,6 +94,43 @@ TEST(Foraging, OfSeveralNearerLivingCandidatesTheLastDrawnWinsNotTheNearest)
     Canvas space = Canvas::Discarding();
     Forage(world, random, space, 0);
     EXPECT_EQ(world.animals.target[0], last);
+}
+
+// A free plant slot keeps the place its last plant had. However near that place is, the slot
+// is no candidate, whether it is drawn before, between or after the living ones, and for
+// every count of living ones, odd or even.
+TEST(Foraging, AFreeSlotIsNeverTakenHoweverNearItsLeftoverPlace)
+{
+    RandomSource start;
+    std::vector<int> drawn;
+    const int current = 1;
+    for (std::uint64_t seed = 1; drawn.empty(); ++seed) {
+        start = RandomSource::FromSeed(seed);
+        for (int j = 0; j < CandidatesPerTick; ++j)
+            drawn.push_back(DrawBelow(DrawAt(start, j), PlantSlots));
+        std::vector<int> sorted = drawn;
+        std::sort(sorted.begin(), sorted.end());
+        const bool distinct = std::adjacent_find(sorted.begin(), sorted.end()) == sorted.end();
+        if (!distinct || sorted.front() <= current) drawn.clear(); // slots 0 and 1 stay out
+    }
+    for (int living = 0; living <= CandidatesPerTick; ++living) {
+        for (int first_free = 0; first_free + living <= CandidatesPerTick; ++first_free) {
+            World world{};
+            PlacePlant(world, current, 200, 250, 10); // 50 pixels off
+            PlacePlant(world, 0, 200, 200, 0);        // free, right under the animal
+            for (int j = 0; j < CandidatesPerTick; ++j) {
+                const bool alive = j >= first_free && j < first_free + living;
+                if (alive) PlacePlant(world, drawn[j], 200, 300, 10); // farther than the target
+                else PlacePlant(world, drawn[j], 200, 200, 0);
+            }
+            PlaceAnimal(world, 0, {.x = 200, .y = 200, .energy = 500, .target = current});
+            RandomSource random = start;
+            Canvas space = Canvas::Discarding();
+            Forage(world, random, space, 0);
+            EXPECT_EQ(world.animals.target[0], current)
+                << living << " living candidates from draw " << first_free;
+        }
+    }
 }
 
 TEST(Foraging, AboveAThousandEnergyAnAnimalTurnsToMatingButStillEatsThisTick)
