@@ -1,6 +1,7 @@
 // Births: which slot a newcomer takes, what it starts with, and what a full table refuses.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <tuple>
 #include <utility>
 
@@ -30,6 +31,26 @@ TEST(Births, FillTheLowestFreeSlotAndReuseAFreedOne)
     EXPECT_EQ(std::get<1>(PlantIn(world, 2)), 40);
     EXPECT_EQ(AddAnimal(world, random, 30, 40, 0.5, 0.5), 5);
     EXPECT_EQ(AddPlant(world, random, 30, 40), 5);
+}
+
+// The only free slot anywhere in either table, among occupied fields holding values whose
+// bit patterns lie next to 0 (1, -1, 256, -32768), is the one a newcomer takes.
+TEST(Births, TheOnlyFreeSlotIsFoundWhereverItLies)
+{
+    constexpr std::int16_t Awkward[] = {1, -1, 256, -32768, 1, 40};
+    for (int free_slot = 0; free_slot < PlantSlots; ++free_slot) {
+        World world{};
+        for (int s = 0; s < PlantSlots; ++s)
+            world.plants.size[s] = Awkward[s % 6];
+        for (int s = 0; s < AnimalSlots; ++s)
+            world.animals.energy[s] = Awkward[(s + 1) % 6];
+        world.plants.size[free_slot] = 0;
+        if (free_slot < AnimalSlots) world.animals.energy[free_slot] = 0;
+        RandomSource random;
+        EXPECT_EQ(AddPlant(world, random, 10, 20), free_slot);
+        EXPECT_EQ(AddAnimal(world, random, 10, 20, 0.5, 0.5),
+                  free_slot < AnimalSlots ? free_slot : -1);
+    }
 }
 
 TEST(Births, AFullTableRefusesSilentlyAndTakesNoDraw)
