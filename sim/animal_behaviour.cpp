@@ -56,7 +56,7 @@ template <typename Alive, typename SquaredPair>
 std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t target,
                               double target_square, Alive alive, SquaredPair squared)
 {
-    int living[CandidatesPerTick + 1] = {}; // a spare slot, so that an odd count pairs up
+    int living[CandidatesPerTick + 1] = {}; // one entry spare, so that an odd count pairs up
     int count = 0;
     for (int j = 0; j < CandidatesPerTick; ++j) {
         const int k = random.Below(slots);
