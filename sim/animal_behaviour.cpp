@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "sim/hot_path.h"
 #include "sim/lanes.h"
 #include "sim/spawning.h"
 #include "sim/steering.h"
@@ -212,8 +213,8 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
     return ForageAiming(world, random, space, i, places, ExactDelta{});
 }
 
-void ForageSighting(World& world, RandomSource& random, Canvas& space, int i,
-                    const PlantPlaces& places, Sightings& seen)
+MORVANE_HOT_PATH void ForageSighting(World& world, RandomSource& random, Canvas& space,
+                                     int i, const PlantPlaces& places, Sightings& seen)
 {
     ForageAiming(world, random, space, i, places, AsSeen{seen, i});
 }
@@ -224,8 +225,8 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i, LifeTally*
     return MateAiming(world, random, space, i, tally, newborn, ExactDelta{});
 }
 
-void MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
-                  int& newborn, Sightings& seen)
+MORVANE_HOT_PATH void MateSighting(World& world, RandomSource& random, Canvas& space, int i,
+                                   LifeTally* tally, int& newborn, Sightings& seen)
 {
     newborn = -1;
     MateAiming(world, random, space, i, tally, newborn, AsSeen{seen, i});

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "sim/animal_behaviour.h"
+#include "sim/hot_path.h"
 #include "sim/motion.h"
 #include "sim/spawning.h"
 #include "sim/steering.h"
@@ -35,7 +36,8 @@ Position StepOf(const AnimalTable& a, int i)
 // two at a time (see SteeringSigns). That changes nothing, because a turn changes only the
 // heading, which nothing but the slot's own next move reads. The one exception is a slot a
 // birth fills after its visit: the newborn keeps the heading it was born with.
-int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* tally)
+MORVANE_HOT_PATH int AnimalPhase(World& world, RandomSource& random, Canvas& space,
+                                  LifeTally* tally)
 {
     AnimalTable& a = world.animals;
     PlantPlaces places;

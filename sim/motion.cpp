@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "sim/bit_select.h"
+#include "sim/hot_path.h"
 
 namespace morvane {
 
@@ -70,7 +71,7 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
 }
 
 // Flattened: calls to the helpers above would cost as much as their arithmetic.
-[[gnu::flatten]] Position StepAlong(float x, float y, float speed, float heading)
+[[gnu::flatten]] MORVANE_HOT_PATH Position StepAlong(float x, float y, float speed, float heading)
 {
     const double h = heading;
     // Beyond these sizes the reduction or the margins below would not hold; an animal's

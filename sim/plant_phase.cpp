@@ -2,6 +2,7 @@
 #include "sim/plant_phase.h"
 
 #include "sim/conversions.h"
+#include "sim/hot_path.h"
 #include "sim/spawning.h"
 
 namespace morvane {
@@ -18,7 +19,7 @@ void AddPlantAtRandom(World& world, RandomSource& random)
 
 } // namespace
 
-int PlantPhase(World& world, RandomSource& random, Canvas& space)
+MORVANE_HOT_PATH int PlantPhase(World& world, RandomSource& random, Canvas& space)
 {
     PlantTable& p = world.plants;
     int count = 0;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "sim/hot_path.h"
 #include "sim/lanes.h"
 #include "sim/world.h"
 
@@ -88,8 +89,10 @@ int SteeringSign(float dx, float dy, float heading)
 }
 
 // Flattened: a call to the rough signs for each pair would cost as much as their arithmetic.
-[[gnu::flatten]] void SteeringSigns(std::span<const float> dx, std::span<const float> dy,
-                                    std::span<const float> heading, std::span<std::int32_t> sign)
+[[gnu::flatten]] MORVANE_HOT_PATH void SteeringSigns(std::span<const float> dx,
+                                                     std::span<const float> dy,
+                                                     std::span<const float> heading,
+                                                     std::span<std::int32_t> sign)
 {
     const std::size_t n = sign.size();
     Masks unsure{0, 0}; // all ones in a lane where some sighting needs the exact way
