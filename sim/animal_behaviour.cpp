@@ -54,8 +54,10 @@ struct AsSeen {
 // with arithmetic rather than branches: the nearer candidates are marked in a bit mask, whose
 // highest bit is the last of them.
 template <typename Alive, typename SquaredPair>
-std::int16_t SearchCandidates(RandomSource& random, int slots, std::int16_t target,
-                              double target_square, Alive alive, SquaredPair squared)
+[[gnu::always_inline]] inline std::int16_t SearchCandidates(RandomSource& random, int slots,
+                                                            std::int16_t target,
+                                                            double target_square, Alive alive,
+                                                            SquaredPair squared)
 {
     int living[CandidatesPerTick + 1] = {}; // one entry spare, so that an odd count pairs up
     int count = 0;
@@ -103,9 +105,12 @@ TargetFix MeasureTarget(float tx, float ty, float x, float y, float heading)
 
 namespace {
 
+// Both aimings are built into each caller, so that the sightings' version for newer
+// processors (see hot_path.h) covers the candidate search as well.
 template <typename Aim>
-auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i,
-                  const PlantPlaces& places, Aim aim)
+[[gnu::always_inline]] inline auto ForageAiming(World& world, RandomSource& random,
+                                                Canvas& space, int i, const PlantPlaces& places,
+                                                Aim aim)
 {
     AnimalTable& a = world.animals;
     PlantTable& p = world.plants;
@@ -144,8 +149,8 @@ auto ForageAiming(World& world, RandomSource& random, Canvas& space, int i,
 }
 
 template <typename Aim>
-auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
-                int& newborn, Aim aim)
+[[gnu::always_inline]] inline auto MateAiming(World& world, RandomSource& random, Canvas& space,
+                                              int i, LifeTally* tally, int& newborn, Aim aim)
 {
     AnimalTable& a = world.animals;
 
@@ -198,7 +203,7 @@ auto MateAiming(World& world, RandomSource& random, Canvas& space, int i, LifeTa
 
 } // namespace
 
-void TakePlantPlaces(const PlantTable& plants, PlantPlaces& places)
+MORVANE_HOT_PATH void TakePlantPlaces(const PlantTable& plants, PlantPlaces& places)
 {
     for (int s = 0; s < PlantSlots; ++s) {
         places.x[s] = plants.x[s];
