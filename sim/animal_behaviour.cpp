@@ -4,6 +4,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "sim/hot_path.h"
@@ -60,7 +61,7 @@ template <typename Alive, typename SquaredPair>
                                                             SquaredPair squared)
 {
     int living[CandidatesPerTick + 1] = {}; // one entry spare, so that an odd count pairs up
-    int count = 0;
+    std::size_t count = 0; // the width of an address, so indexing needs no widening
     for (int j = 0; j < CandidatesPerTick; ++j) {
         const int k = random.Below(slots);
         living[count] = k;
@@ -74,7 +75,7 @@ template <typename Alive, typename SquaredPair>
     const Doubles surely_nearer = Both(target_square * (1 - 1e-14));
     const Doubles surely_not = Both(target_square * (1 + 1e-14));
     unsigned nearer = 0, not_surely_farther = 0; // bit j for living[j]
-    for (int j = 0; j < count; j += 2) {
+    for (std::size_t j = 0; j < count; j += 2) {
         const Doubles s = squared(living[j], living[j + 1]);
         nearer |= LaneBits((Masks)(s < surely_nearer)) << j;
         not_surely_farther |= LaneBits((Masks)(s < surely_not)) << j;
@@ -87,7 +88,7 @@ template <typename Alive, typename SquaredPair>
     if (not_surely_farther != nearer) { // a close call
         const double target_distance = std::sqrt(target_square);
         chosen = target;
-        for (int j = 0; j < count; ++j)
+        for (std::size_t j = 0; j < count; ++j)
             if (std::sqrt(squared(living[j], living[j])[0]) < target_distance) chosen = living[j];
     }
     return static_cast<std::int16_t>(chosen);
