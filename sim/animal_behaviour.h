@@ -54,13 +54,6 @@ struct PlantPlaces {
 };
 void TakePlantPlaces(const PlantTable& plants, PlantPlaces& places);
 
-// Forage and Mate exactly, recording what animal i saw in slot i of `seen` instead of
-// returning the bearing delta; the animal pass uses these. ForageSighting measures its
-// candidates at `places`, taken from the plants as they are. MateSighting sets `newborn` to
-// the slot a birth filled, else -1.
-void ForageSighting(World& world, RandomSource& random, Canvas& space, int i,
-                    const PlantPlaces& places, Sightings& seen);
-void MateSighting(World& world, RandomSource& random, Canvas& space, int i, LifeTally* tally,
-                  int& newborn, Sightings& seen);
+// ForageSighting and MateSighting, the versions the animal pass uses, are in animal_visits.h.
 
 } // namespace morvane

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "sim/animal_behaviour.h"
+#include "sim/animal_visits.h"
 #include "sim/hot_path.h"
 #include "sim/motion.h"
 #include "sim/spawning.h"
