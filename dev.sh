@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Morvane needs (Debian 12 packages only), builds it, then either opens the
-# window (`./dev.sh run`) or runs the whole test suite (`./dev.sh test`).
+# window (`./dev.sh run`) or runs the whole test suite (`./dev.sh test`); `./dev.sh format`
+# keeps the C++ files formatted.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,6 +10,8 @@ usage() {
 usage: ./dev.sh run     install what is missing, build, open the window
        ./dev.sh test    install what is missing, build, run every test (also under the sanitizers)
        ./dev.sh build   install what is missing and build the Release build only
+       ./dev.sh format  install what is missing, reformat every tracked C++ file with the
+                        committed .clang-format
        ./dev.sh fuzz [SECONDS]
                         install what is missing, build the fuzz targets, run each for SECONDS
                         (default 60) from the committed corpus
@@ -26,6 +29,7 @@ packages=(
     libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev
     xvfb xdotool x11-utils x11-apps imagemagick
     clang-14 libclang-rt-14-dev llvm-14
+    clang-format-14
 )
 
 install_missing() {
@@ -86,6 +90,8 @@ run_soak() { # run_soak [ticks [sanitized ticks]]
 }
 
 run_tests() {
+    # A file that drifts from the committed .clang-format fails the run before any build.
+    tools/check_format.sh
     build release -DCMAKE_BUILD_TYPE=Release
     (cd build/release && ctest --output-on-failure -j "$jobs")
     # The same tests once more with AddressSanitizer and UndefinedBehaviorSanitizer: a Debug
@@ -105,6 +111,7 @@ case "${1:-}" in
     run) install_missing && run_window ;;
     test) install_missing && run_tests ;;
     build) install_missing && build release -DCMAKE_BUILD_TYPE=Release ;;
+    format) install_missing && tools/check_format.sh --fix ;;
     fuzz) install_missing && run_fuzz "${2:-60}" ;;
     soak) install_missing && run_soak "${@:2}" ;;
     *) usage; exit 2 ;;

@@ -9,17 +9,17 @@ std::int16_t ButtonCode(int system_button)
 {
     switch (system_button) {
     case SystemLeft:
-        return CodeLeft;
+        return LeftButton;
     case SystemRight:
-        return CodeRight;
+        return RightButton;
     case SystemMiddle:
-        return CodeMiddle;
+        return MiddleButton;
     case SystemX1:
-        return CodeX1;
+        return X1Button;
     case SystemX2:
-        return CodeX2;
+        return X2Button;
     default:
-        return CodeUnknown;
+        return NoButton;
     }
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "sim/mouse_release.h"
+
 namespace morvane::app {
 
 // Window-system button numbers as the event layer reports them.
@@ -15,20 +17,13 @@ inline constexpr int SystemRight = 3;
 inline constexpr int SystemX1 = 4;
 inline constexpr int SystemX2 = 5;
 
-// The program's own button codes, one bit per button: only 1 and 2 mean anything to the
-// world, the others are passed on so the handler sees every release.
-inline constexpr std::int16_t CodeLeft = 1;
-inline constexpr std::int16_t CodeRight = 2;
-inline constexpr std::int16_t CodeMiddle = 4;
-inline constexpr std::int16_t CodeX1 = 8;
-inline constexpr std::int16_t CodeX2 = 16;
-inline constexpr std::int16_t CodeUnknown = 0;
-
 // Modifier bits in the shift argument.
 inline constexpr std::int16_t ShiftBit = 1;
 inline constexpr std::int16_t CtrlBit = 2;
 inline constexpr std::int16_t AltBit = 4;
 
+// The world canvas's code (LeftButton, RightButton, ... of sim/mouse_release.h) for a
+// window-system button number; NoButton for a number it has no code for.
 std::int16_t ButtonCode(int system_button);
 std::int16_t ShiftCode(bool shift, bool ctrl, bool alt);
 

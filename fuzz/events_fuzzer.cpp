@@ -18,6 +18,7 @@
 
 #include "lab/events_file.h"
 #include "lab/lab_error.h"
+#include "sim/mouse_release.h"
 
 namespace {
 
@@ -63,11 +64,11 @@ void CheckRefusal(const std::string& message, std::size_t line_count)
 const char* ButtonName(std::int16_t button)
 {
     switch (button) {
-    case 1:
+    case morvane::LeftButton:
         return "left";
-    case 2:
+    case morvane::RightButton:
         return "right";
-    case 3:
+    case morvane::MiddleButton:
         return "middle";
     default:
         Broken("a release's button is left, right or middle");

@@ -19,6 +19,7 @@
 
 #include "display/canvas.h"
 #include "fuzz/world_checks.h"
+#include "sim/mouse_release.h"
 #include "sim/scenes.h"
 #include "sim/world_hash.h"
 
@@ -98,7 +99,11 @@ public:
     {
         const int count = 1 + random_.Below(4);
         for (int k = 0; k < count; ++k) {
-            static constexpr std::int16_t buttons[] = {1, 1, 1, 2, 2, 2, 4, 8, 0};
+            using morvane::LeftButton, morvane::RightButton, morvane::MiddleButton,
+                morvane::X1Button, morvane::NoButton;
+            static constexpr std::int16_t buttons[] = {LeftButton,   LeftButton,  LeftButton,
+                                                       RightButton,  RightButton, RightButton,
+                                                       MiddleButton, X1Button,    NoButton};
             const std::int16_t button = buttons[random_.Below(9)];
             const int kind = random_.Below(100);
             float x, y;
@@ -117,9 +122,11 @@ public:
     void Crowd(morvane::World& world, RandomSource& world_random)
     {
         for (int k = 0; k < morvane::AnimalSlots + 10; ++k)
-            Release(world, world_random, 1, Inside(morvane::WorldMaxX), Inside(morvane::WorldMaxY));
+            Release(world, world_random, morvane::LeftButton, Inside(morvane::WorldMaxX),
+                    Inside(morvane::WorldMaxY));
         for (int k = 0; k < morvane::PlantSlots + 10; ++k)
-            Release(world, world_random, 2, Inside(morvane::WorldMaxX), Inside(morvane::WorldMaxY));
+            Release(world, world_random, morvane::RightButton, Inside(morvane::WorldMaxX),
+                    Inside(morvane::WorldMaxY));
     }
 
 private:

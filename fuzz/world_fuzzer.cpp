@@ -1,5 +1,7 @@
 // libFuzzer target: a script of mouse releases and ticks played on a world, with the rules of
-// world_checks.h checked after every release and every tick.
+// world_checks.h checked after every release and every tick. A second copy of the world, with
+// its own random source and canvases, is stepped by the plain reference tick through the same
+// script, and the two must agree in every bit after every release and every tick.
 //
 // The input, read front to back (missing bytes read as 0):
 //   byte 0     the start: low two bits 1 = the populated scene (24,800 quiet ticks), 2 = both
@@ -22,11 +24,17 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <string>
 
 #include "display/canvas.h"
 #include "fuzz/byte_reader.h"
 #include "fuzz/world_checks.h"
+#include "sim/mouse_release.h"
 #include "sim/scenes.h"
+#include "tests/reference/first_difference.h"
+#include "tests/reference/reference_tick.h"
 
 namespace {
 
@@ -64,11 +72,11 @@ std::int16_t Button(std::uint8_t code)
 {
     switch (code & 3u) {
     case 0:
-        return 1;
+        return morvane::LeftButton;
     case 1:
-        return 2;
+        return morvane::RightButton;
     case 2:
-        return 4;
+        return morvane::MiddleButton;
     default:
         return static_cast<std::int8_t>(code);
     }
@@ -86,6 +94,7 @@ public:
         const std::uint8_t start = in_.Byte();
         scene_ = StartingScene(start);
         if (start & 4u) scene_.random = morvane::RandomSource::FromSeed(in_.Bits(8));
+        reference_ = scene_;
     }
 
     void Play()
@@ -125,29 +134,48 @@ public:
 private:
     void Ticks(int count)
     {
-        for (int k = 0; k < count && ticks_ < MaxTicksPerInput; ++k, ++ticks_)
+        for (int k = 0; k < count && ticks_ < MaxTicksPerInput; ++k, ++ticks_) {
+            std::snprintf(context_, sizeof context_, "after tick %d of the input", ticks_ + 1);
             if (auto breach =
-                    morvane::fuzz::TickAndCheck(scene_.world, scene_.random, space_, graph_)) {
-                std::snprintf(context_, sizeof context_, "after tick %d of the input", ticks_ + 1);
+                    morvane::fuzz::TickAndCheck(scene_.world, scene_.random, space_, graph_))
                 morvane::fuzz::Abort(*breach, context_);
-            }
+            morvane::reference::RunTick(reference_.world, reference_.random, reference_space_,
+                                        reference_graph_);
+            Agree(morvane::reference::FirstDifference(
+                {scene_.world, scene_.random, space_, graph_},
+                {reference_.world, reference_.random, reference_space_, reference_graph_}));
+        }
     }
 
     void Release(std::int16_t button, std::int16_t shift, float x, float y)
     {
+        std::snprintf(context_, sizeof context_,
+                      "releasing button %d at (%a, %a) after %d ticks of the input", button, x, y,
+                      ticks_);
         if (auto breach =
-                morvane::fuzz::ReleaseAndCheck(scene_.world, scene_.random, button, shift, x, y)) {
-            std::snprintf(context_, sizeof context_,
-                          "releasing button %d at (%a, %a) after %d ticks of the input", button, x,
-                          y, ticks_);
+                morvane::fuzz::ReleaseAndCheck(scene_.world, scene_.random, button, shift, x, y))
             morvane::fuzz::Abort(*breach, context_);
-        }
+        morvane::reference::space_MouseUp(reference_.world, reference_.random, button, shift, x, y);
+        Agree(morvane::reference::FirstDifference(scene_.world, scene_.random, reference_.world,
+                                                  reference_.random));
+    }
+
+    // Aborts, so the fuzzer keeps the input, when the core and the reference have parted.
+    void Agree(const std::optional<std::string>& difference) const
+    {
+        if (!difference) return;
+        std::fprintf(stderr, "the core and the reference part %s, at %s\n", context_,
+                     difference->c_str());
+        std::abort();
     }
 
     ByteReader& in_;
     morvane::Scene scene_;
     morvane::Canvas space_ = morvane::Canvas::Space();
     morvane::Canvas graph_ = morvane::Canvas::Graph();
+    morvane::Scene reference_; // the same start, stepped by the reference
+    morvane::Canvas reference_space_ = morvane::Canvas::Space();
+    morvane::Canvas reference_graph_ = morvane::Canvas::Graph();
     int ticks_ = 0;
     char context_[160] = {};
 };

@@ -10,6 +10,7 @@
 #include <sstream>
 
 #include "lab/lab_error.h"
+#include "sim/mouse_release.h"
 
 namespace morvane::lab {
 
@@ -64,9 +65,10 @@ float ReadCoordinate(const std::string& token, const char* name, const std::stri
 
 std::int16_t ReadButton(const std::string& token, const std::string& source, std::uint64_t line)
 {
-    if (token == "left") return 1;
-    if (token == "right") return 2;
-    if (token == "middle") return 3;
+    // The codes the window's handler receives, so a scripted release is a real one.
+    if (token == "left") return LeftButton;
+    if (token == "right") return RightButton;
+    if (token == "middle") return MiddleButton;
     Fail(source, line, "unknown button '" + token + "' (expected left, right or middle)");
 }
 

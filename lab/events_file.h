@@ -10,7 +10,7 @@ namespace morvane::lab {
 
 struct ScriptedRelease {
     std::uint64_t after_ticks; // ticks run before the release is delivered; 0 = before the first
-    std::int16_t button;       // 1 left, 2 right, 3 middle (which does nothing)
+    std::int16_t button;       // LeftButton, RightButton or MiddleButton of sim/mouse_release.h
     float x;                   // world canvas pixels, the nearest float to the text
     float y;
     std::uint64_t line; // 1-based line of the file, for messages (a file may hold billions)

@@ -1,13 +1,16 @@
-// Free slots drift too: their draws keep every tick's sequence the same length per slot.
+// The plant pass of a tick. Free slots drift too: their draws keep every tick's sequence of
+// draws the same length per slot, whatever lives where.
 #include "sim/plant_phase.h"
 
 #include "sim/conversions.h"
-#include "sim/hot_path.h"
+#include "sim/kernels/hot_path.h"
 #include "sim/spawning.h"
 
 namespace morvane {
 
 namespace {
+
+bool OutsideWorld(int x, int y) { return x > WorldMaxX || x < 0 || y < 0 || y > WorldMaxY; }
 
 // A plant scattered anywhere: x before y, each rounded to single precision first.
 void AddPlantAtRandom(World& world, RandomSource& random)
@@ -24,33 +27,39 @@ MORVANE_HOT_PATH int PlantPhase(World& world, RandomSource& random, Canvas& spac
     PlantTable& p = world.plants;
     int count = 0;
     for (int s = 0; s < PlantSlots; ++s) {
+        // Erase: its dot at the old place goes black.
         space.PSet(p.x[s], p.y[s], Black);
 
+        // Drift: x, then y, moves by -1, 0 or +1 pixel, each with its own draw.
         p.x[s] = Wrap16(random.Below(3) + p.x[s] - 1);
         p.y[s] = Wrap16(random.Below(3) + p.y[s] - 1);
 
-        // Free slots wander anywhere, so which side of an edge a slot lies on is a coin toss
-        // to the processor: the edge and the growth are arithmetic, not branches.
-        const int x = p.x[s], y = p.y[s];
-        const bool outside = (x > WorldMaxX) | (x < 0) | (y < 0) | (y > WorldMaxY);
-        const int size = p.size[s] & -static_cast<int>(!outside);
-        p.size[s] = static_cast<std::int16_t>(size + (size > 0));
+        // Edge: a plant that drifts out of the world dies.
+        if (OutsideWorld(p.x[s], p.y[s])) p.size[s] = 0;
 
+        // Growth: a living plant grows by one.
+        if (p.size[s] > 0) ++p.size[s];
+
+        // Seeding: past size 100 a plant shrinks back to a random size 0..19 (0 kills it) and
+        // drops a seedling where it stands; one time in 200 a second one lands anywhere. A new
+        // size of 0 frees this slot, so with no lower slot free the seedling lands right here
+        // and is drawn in this same visit.
         if (p.size[s] > PlantFullSize) {
-            // A new size of 0 frees this slot, so with no lower slot free the seedling
-            // lands right here and is drawn in this same visit.
             p.size[s] = static_cast<std::int16_t>(random.Below(20));
             AddPlant(world, random, p.x[s], p.y[s]);
             if (random.Below(200) == 0) AddPlantAtRandom(world, random);
         }
 
+        // Draw and count the living, brighter green the bigger.
         if (p.size[s] > 0) {
             space.PSet(p.x[s], p.y[s], PlantColour(p.size[s]));
             ++count;
         }
     }
 
-    const float chance = random.Uniform(); // taken every tick, whatever the count
+    // Top-up: the chance is drawn every tick, whatever the count; with fewer than five
+    // plants alive, one in a hundred ticks brings a newcomer at a random place.
+    const float chance = random.Uniform();
     if (count < PlantTopUpBelow && static_cast<int>(static_cast<double>(chance) * 100) == 0)
         AddPlantAtRandom(world, random);
     return count;

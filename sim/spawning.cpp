@@ -1,9 +1,7 @@
 // Births fill the lowest free slot, so a newborn may still be visited later in the same pass.
 #include "sim/spawning.h"
 
-#include <bit>
 #include <cstdint>
-#include <cstring>
 
 #include "sim/conversions.h"
 
@@ -11,25 +9,11 @@ namespace morvane {
 
 namespace {
 
-// Four 16-bit fields are looked at together as one 64-bit word: subtracting 1 from each
-// field borrows out of its top bit exactly when the field is 0, and no borrow reaches a field
-// below the first 0, so the lowest flagged field is the lowest free slot. A settled world has
-// hundreds of plants, so this scan runs over most of the table at every seeding.
-template <typename Table> int LowestFreeSlot(const Table& occupancy)
+// The lowest slot whose energy or size is 0, or -1 when every slot is taken. (Scanning four
+// slots at a time saved 1 % of a tick's instructions and no time that showed.)
+template <typename Occupancy> int LowestFreeSlot(const Occupancy& occupancy)
 {
-    constexpr int Fields = 4;
-    constexpr std::uint64_t Ones = 0x0001'0001'0001'0001, Tops = 0x8000'8000'8000'8000;
-    const int slots = static_cast<int>(occupancy.size());
-    int slot = 0;
-    if constexpr (std::endian::native == std::endian::little) {
-        for (; slot + Fields <= slots; slot += Fields) {
-            std::uint64_t word;
-            std::memcpy(&word, &occupancy[slot], sizeof word);
-            const std::uint64_t zeros = (word - Ones) & ~word & Tops;
-            if (zeros != 0) return slot + std::countr_zero(zeros) / 16;
-        }
-    }
-    for (; slot < slots; ++slot)
+    for (int slot = 0; slot < static_cast<int>(occupancy.size()); ++slot)
         if (occupancy[slot] == 0) return slot;
     return -1;
 }

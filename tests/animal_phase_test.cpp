@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "sim/animal_phase.h"
-#include "sim/steering.h"
+#include "sim/kernels/steering_signs.h"
 #include "tests/test_support.h"
 
 namespace morvane {
@@ -121,7 +121,8 @@ TEST(AnimalPhase, ANewbornInAHigherSlotMovesTiresAndIsDrawnInTheSamePass)
     // Visited after its birth, it also turns in this pass: it forages for a plant slot that
     // is free, so at (0, 0), and turns towards it by its own turn.
     const float turn = static_cast<float>(0.0 + DrawAt(start, 0) - 0.5);
-    const int side = SignOf(ExactBearingDelta(0 - x, 0 - y, static_cast<float>(heading)));
+    const int side =
+        kernels::SignOf(kernels::BearingDelta(0 - x, 0 - y, static_cast<float>(heading)));
     ASSERT_NE(side, 0);
     EXPECT_EQ(world.animals.heading[2],
               side < 0 ? static_cast<float>(heading) - turn : turn + static_cast<float>(heading));

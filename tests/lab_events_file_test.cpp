@@ -9,6 +9,7 @@
 #include "lab/events_file.h"
 #include "lab/lab_error.h"
 #include "lab_test_support.h"
+#include "sim/mouse_release.h"
 
 namespace morvane::lab {
 namespace {
@@ -35,10 +36,10 @@ TEST(LabEventsFile, ReadsEveryReleaseInFileOrderSkippingBlankAndCommentLines)
         float x, y;
         std::uint64_t line;
     };
-    const Expected expected[] = {{12, 1, 100, 200, 4},
-                                 {0, 2, 5.5f, -7.25f, 6},
-                                 {3, 3, 100, 0.5f, 7},
-                                 {std::numeric_limits<std::uint64_t>::max(), 1, 0, 0, 8}};
+    const Expected expected[] = {{12, LeftButton, 100, 200, 4},
+                                 {0, RightButton, 5.5f, -7.25f, 6},
+                                 {3, MiddleButton, 100, 0.5f, 7},
+                                 {std::numeric_limits<std::uint64_t>::max(), LeftButton, 0, 0, 8}};
     ASSERT_EQ(releases.size(), std::size(expected));
     for (std::size_t k = 0; k < releases.size(); ++k) {
         SCOPED_TRACE("release " + std::to_string(k));
@@ -141,7 +142,7 @@ TEST(LabEventsFile, AMissingFileOrAFolderIsRefusedByName)
     const auto releases = ReadEventsFile((folder.Work() / "ok.txt").string());
     ASSERT_EQ(releases.size(), 1u);
     EXPECT_EQ(releases[0].after_ticks, 7u);
-    EXPECT_EQ(releases[0].button, 2);
+    EXPECT_EQ(releases[0].button, RightButton);
 }
 
 } // namespace

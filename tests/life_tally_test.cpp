@@ -2,7 +2,7 @@
 // population, and watching must not change the world.
 #include <gtest/gtest.h>
 
-#include "sim/animal_behaviour.h"
+#include "sim/animal_phase.h"
 #include "sim/life_tally.h"
 #include "sim/scenes.h"
 #include "sim/tick.h"
@@ -43,24 +43,29 @@ TEST(LifeTally, EveryTickBirthsMinusDeathsIsTheChangeInLivingAnimalsAndWatchingC
     EXPECT_GT(total.died_paying, 0);
 }
 
+// Three well-fed animals standing still far from everything: the pass never counts fewer
+// than three, so no newcomer muddles a tally.
+void AddBystanders(World& world)
+{
+    for (int i : {248, 249, 250})
+        PlaceAnimal(world, i, {.x = 400, .y = 400, .energy = 900});
+}
+
 TEST(LifeTally, AnAnimalBreedingWithItselfIsOneBirthAndDiesOnceWhenItCannotPayTwice)
 {
-    const RandomSource start = RandomSource::FromSeed(22);
-    const int self = DrawBelow(DrawAt(start, 0), AnimalSlots); // the mate the re-draw offers
+    // Slot 0 is visited first; wait for a partner re-draw that offers it itself.
+    RandomSource random;
+    WaitFor(random, [](RandomSource r) { return DrawBelow(r.Uniform(), AnimalSlots) == 0; });
     World world{};
-    PlaceAnimal(world, self,
-                {.x = 50.5f,
-                 .y = 60.5f,
-                 .energy = 400,
-                 .mode = Mating,
-                 .target = static_cast<std::int16_t>(self)});
+    AddBystanders(world);
+    PlaceAnimal(world, 0, {.x = 50.5f, .y = 60.5f, .energy = 400, .mode = Mating, .target = 0});
     Canvas space = Canvas::Discarding();
-    RandomSource random = start;
     LifeTally tally;
 
-    Mate(world, random, space, self, &tally);
+    AnimalPhase(world, random, space, &tally);
 
-    EXPECT_EQ(world.animals.energy[self], 0);
+    EXPECT_EQ(world.animals.energy[0], 0);
+    ASSERT_GT(world.animals.energy[1], 0); // the newborn, in the lowest free slot
     EXPECT_EQ(tally, (LifeTally{.born_by_breeding = 1, .died_paying = 1}));
 }
 
@@ -68,16 +73,36 @@ TEST(LifeTally, BreedingInAFullTableKillsThePoorerParentButBearsNoOne)
 {
     Scene full = FullTablesScene();
     AnimalTable& a = full.world.animals;
+    a.speed.fill(0); // nobody walks out of the world
     PlaceAnimal(full.world, 7, {.x = 200, .y = 200, .energy = 900, .mode = Mating, .target = 8});
     PlaceAnimal(full.world, 8, {.x = 200.5f, .y = 200, .energy = 120});
     Canvas space = Canvas::Discarding();
     LifeTally tally;
 
-    Mate(full.world, full.random, space, 7, &tally);
+    AnimalPhase(full.world, full.random, space, &tally);
 
-    EXPECT_EQ(a.energy[7], 650);
+    EXPECT_EQ(a.energy[7], 649); // 900 less the birth and the tick's own cost
     EXPECT_EQ(a.energy[8], 0);
+    EXPECT_EQ(LivingAnimals(full.world), AnimalSlots - 1);
     EXPECT_EQ(tally, (LifeTally{.died_paying = 1}));
+}
+
+TEST(LifeTally, LeavingTheWorldAndTiringOutAreToldApartAndTheDeadAreNotCountedAgain)
+{
+    World world{};
+    AddBystanders(world);
+    const float right = static_cast<float>(HalfPi);
+    PlaceAnimal(world, 0, {.x = 496, .y = 50, .heading = right, .speed = 0.5f}); // steps out
+    PlaceAnimal(world, 1, {.x = 100, .y = 100, .energy = 1});                    // its last unit
+    PlaceAnimal(world, 2, {.x = 600, .y = 50, .energy = 0});                     // long dead
+    RandomSource random;
+    Canvas space = Canvas::Discarding();
+    LifeTally tally;
+
+    AnimalPhase(world, random, space, &tally);
+    EXPECT_EQ(tally, (LifeTally{.died_leaving = 1, .died_exhausted = 1}));
+    AnimalPhase(world, random, space, &tally); // nobody dies twice
+    EXPECT_EQ(tally, (LifeTally{.died_leaving = 1, .died_exhausted = 1}));
 }
 
 } // namespace

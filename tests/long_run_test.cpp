@@ -2,9 +2,13 @@
 // The run is shared by the tests below because it is by far the slowest thing in the suite.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <limits>
 #include <string>
+#include <utility>
 
+#include "fuzz/world_checks.h"
 #include "sim/scenes.h"
 #include "sim/tick.h"
 #include "sim/world_hash.h"
@@ -23,8 +27,6 @@ constexpr int LongRunTicks = 10'000;
 constexpr int LongRunTicks = 100'000;
 #endif
 
-bool Inside(float x, float y) { return x >= 0 && x <= WorldMaxX && y >= 0 && y <= WorldMaxY; }
-
 class FixedStateRun : public ::testing::Test {
 protected:
     static void SetUpTestSuite()
@@ -33,7 +35,8 @@ protected:
         Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
         for (int t = 1; t <= LongRunTicks; ++t) {
             RunTick(scene.world, scene.random, space, graph);
-            Inspect(scene.world, t);
+            if (const auto breach = fuzz::CheckWorldInvariants(scene.world, t))
+                Broken(t, *breach, scene.world);
             if (t == 10'000) hash_after_10000 = HashWorld(scene.world);
         }
         hash_after_100000 = HashWorld(scene.world);
@@ -41,38 +44,16 @@ protected:
         plants_at_end = LivingPlants(scene.world);
     }
 
-    // Notes the first broken rule (and counts them all), so a failure says where to look.
-    static void Broken(int tick, const char* rule, int slot, int value)
+    // Notes the first broken rule with its slot as it stood (and counts the ticks that broke
+    // one), so a failure says where to look.
+    static void Broken(int tick, const fuzz::Breach& breach, const World& world)
     {
-        if (broken++ == 0)
-            first_broken = "after tick " + std::to_string(tick) + ", " + rule + " in slot " +
-                           std::to_string(slot) + ": " + std::to_string(value);
+        if (ticks_broken++ == 0)
+            first_broken =
+                "after tick " + std::to_string(tick) + ": " + fuzz::Describe(breach, world);
     }
 
-    static void Inspect(const World& world, int t)
-    {
-        const AnimalTable& a = world.animals;
-        const PlantTable& p = world.plants;
-        for (int i = 0; i < AnimalSlots; ++i) {
-            if (a.mode[i] != Foraging && a.mode[i] != Mating)
-                Broken(t, "a mode other than 0 or 1", i, a.mode[i]);
-            if (a.target[i] < 0 || a.target[i] >= PlantSlots)
-                Broken(t, "an unusable target", i, a.target[i]);
-            if (a.energy[i] < 0) Broken(t, "a negative energy", i, a.energy[i]);
-            if (a.energy[i] > 0 && !Inside(a.x[i], a.y[i]))
-                Broken(t, "a living animal outside", i, a.energy[i]);
-        }
-        for (int s = 0; s < PlantSlots; ++s) {
-            // With 0 as the only free marker, this keeps "free" meaning exactly "size 0".
-            if (p.size[s] < 0 || p.size[s] > 100)
-                Broken(t, "a plant size outside 0..100", s, p.size[s]);
-            if (p.size[s] > 0 && !Inside(p.x[s], p.y[s]))
-                Broken(t, "a living plant outside", s, p.size[s]);
-        }
-        if (world.tick != t % (GraphTickMax + 1)) Broken(t, "the sweep out of step", 0, world.tick);
-    }
-
-    static inline int broken = 0;
+    static inline int ticks_broken = 0;
     static inline std::string first_broken;
     static inline std::uint64_t hash_after_10000 = 0, hash_after_100000 = 0;
     static inline int animals_at_end = 0, plants_at_end = 0;
@@ -80,7 +61,7 @@ protected:
 
 TEST_F(FixedStateRun, KeepsEveryRuleOfTheWorldAfterEveryTick)
 {
-    EXPECT_EQ(broken, 0) << first_broken;
+    EXPECT_EQ(ticks_broken, 0) << first_broken;
 }
 
 // These hashes pin the whole world as the fixed starting state develops with no mouse action.
@@ -97,6 +78,149 @@ TEST_F(FixedStateRun, TheWorldAfterAHundredThousandTicksIsPinned)
     EXPECT_EQ(hash_after_100000, 0x1f9f1eb5b9ff8215ULL);
     EXPECT_EQ(animals_at_end, 13); // the world has filled by itself from nothing
     EXPECT_EQ(plants_at_end, 501);
+}
+
+// The rules every world keeps after a tick, as the long run above, the soak run and the fuzzer
+// all check them: each catches its own fault in the slot it lies in, and nothing else.
+class WorldInvariants : public ::testing::Test {
+protected:
+    static constexpr int TicksRun = 30;
+
+    void SetUp() override
+    {
+        // Both tables full, a few ticks on: living and free slots, the sweep moved off 0.
+        Scene scene = FullTablesScene();
+        Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
+        for (int t = 0; t < TicksRun; ++t)
+            RunTick(scene.world, scene.random, space, graph);
+        world = scene.world;
+        animal = LivingSlotFrom(world.animals.energy, 100);
+        plant = LivingSlotFrom(world.plants.size, 250);
+        const auto breach = fuzz::CheckWorldInvariants(world, TicksRun);
+        ASSERT_FALSE(breach) << fuzz::Describe(*breach, world);
+    }
+
+    template <std::size_t N>
+    static int LivingSlotFrom(const std::array<std::int16_t, N>& occupancy, int first)
+    {
+        for (int k = first; k < static_cast<int>(N); ++k)
+            if (occupancy[k] > 0) return k;
+        ADD_FAILURE() << "no living slot from " << first;
+        return first;
+    }
+
+    World world{};
+    int animal = 0, plant = 0;
+};
+
+TEST_F(WorldInvariants, EachBrokenRuleIsFoundInItsSlotAndDescribedThere)
+{
+    using fuzz::Table;
+    struct Fault {
+        const char* rule; // a part of the rule's wording
+        Table table;
+        const char* shows; // a part of the description
+        void (*make)(World&, int animal, int plant);
+    };
+    const Fault faults[] = {
+        {"foraging (0) or mating (1)", Table::Animals, "mode 2",
+         [](World& w, int a, int) { w.animals.mode[a] = 2; }},
+        {"foraging (0) or mating (1)", Table::Animals, "mode -1",
+         [](World& w, int a, int) { w.animals.mode[a] = -1; }},
+        {"energy is never negative", Table::Animals, "energy -1",
+         [](World& w, int a, int) { w.animals.energy[a] = -1; }},
+        {"target is a plant slot", Table::Animals, "target -1",
+         [](World& w, int a, int) { w.animals.target[a] = -1; }},
+        {"target is a plant slot", Table::Animals, "target 501",
+         [](World& w, int a, int) { w.animals.target[a] = PlantSlots; }},
+        {"living animal lies inside", Table::Animals, "x 496.5",
+         [](World& w, int a, int) { w.animals.x[a] = WorldMaxX + 0.5f; }},
+        {"living animal lies inside", Table::Animals, "y -0.25",
+         [](World& w, int a, int) { w.animals.y[a] = -0.25f; }},
+        {"living animal lies inside", Table::Animals, "x inf",
+         [](World& w, int a, int) { w.animals.x[a] = std::numeric_limits<float>::infinity(); }},
+        {"size after the plant pass is 0..100", Table::Plants, "size 101",
+         [](World& w, int, int p) { w.plants.size[p] = 101; }},
+        {"size after the plant pass is 0..100", Table::Plants, "size -1",
+         [](World& w, int, int p) { w.plants.size[p] = -1; }},
+        {"living plant lies inside", Table::Plants, "x -1",
+         [](World& w, int, int p) { w.plants.x[p] = -1; }},
+        {"living plant lies inside", Table::Plants, "y 430",
+         [](World& w, int, int p) { w.plants.y[p] = WorldMaxY + 1; }},
+    };
+    for (const Fault& f : faults) {
+        SCOPED_TRACE(f.shows);
+        World broken = world;
+        f.make(broken, animal, plant);
+        const auto breach = fuzz::CheckWorldInvariants(broken, TicksRun);
+        ASSERT_TRUE(breach);
+        EXPECT_NE(std::string(breach->rule).find(f.rule), std::string::npos) << breach->rule;
+        EXPECT_EQ(breach->table, f.table);
+        EXPECT_EQ(breach->slot, f.table == Table::Animals ? animal : plant);
+        const std::string text = fuzz::Describe(*breach, broken);
+        EXPECT_NE(text.find(" slot " + std::to_string(breach->slot) + ": "), std::string::npos)
+            << text;
+        EXPECT_NE(text.find(f.shows), std::string::npos) << text;
+    }
+}
+
+TEST_F(WorldInvariants, TheEdgesANaNAndFreeSlotsBreakNoRule)
+{
+    const int free_animal = animal + 1, free_plant = plant + 1;
+    world.animals.x[animal] = 0;
+    world.animals.y[animal] = WorldMaxY;
+    world.animals.target[animal] = PlantSlots - 1;
+    // Only a release puts an animal at NaN, and the edge test never sees it leave.
+    world.animals.x[LivingSlotFrom(world.animals.energy, animal + 2)] =
+        std::numeric_limits<float>::quiet_NaN();
+    world.animals.energy[free_animal] = 0;
+    world.animals.x[free_animal] = -50;
+    world.animals.y[free_animal] = 1000;
+    world.plants.x[plant] = WorldMaxX;
+    world.plants.y[plant] = 0;
+    world.plants.size[plant] = 100;
+    world.plants.size[free_plant] = 0;
+    world.plants.x[free_plant] = -1;
+    const auto breach = fuzz::CheckWorldInvariants(world, TicksRun);
+    EXPECT_FALSE(breach) << fuzz::Describe(*breach, world);
+}
+
+TEST_F(WorldInvariants, TheSweepKeepsStepWithTheTicksRunAcrossItsWrap)
+{
+    const auto check = [&](int sweep, std::uint64_t ticks_run) {
+        world.tick = static_cast<std::int16_t>(sweep);
+        return fuzz::CheckWorldInvariants(world, ticks_run);
+    };
+    EXPECT_FALSE(check(GraphTickMax, GraphTickMax));
+    EXPECT_FALSE(check(0, GraphTickMax + 1));
+    EXPECT_FALSE(check(7, 3 * (GraphTickMax + 1) + 7));
+    for (const auto& [sweep, ticks_run] : {std::pair<int, std::uint64_t>{TicksRun, TicksRun + 1},
+                                           {GraphTickMax, GraphTickMax + 1},
+                                           {GraphTickMax + 1, GraphTickMax + 1},
+                                           {-1, 0}}) {
+        const auto breach = check(sweep, ticks_run);
+        ASSERT_TRUE(breach) << sweep << " after " << ticks_run;
+        EXPECT_EQ(breach->table, fuzz::Table::None);
+        EXPECT_EQ(breach->slot, -1);
+        EXPECT_NE(fuzz::Describe(*breach, world).find("sweep " + std::to_string(sweep)),
+                  std::string::npos);
+    }
+}
+
+TEST_F(WorldInvariants, ATickIsCheckedAgainstTheSweepItFound)
+{
+    Scene scene{world, RandomSource{}};
+    Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
+    scene.world.tick = GraphTickMax - 2;
+    for (int t = 0; t < 5; ++t)
+        ASSERT_FALSE(fuzz::TickAndCheck(scene.world, scene.random, space, graph)) << t;
+    EXPECT_EQ(scene.world.tick, 2);
+
+    // A sweep already out of its range is no place to count from.
+    scene.world.tick = -5;
+    const auto breach = fuzz::TickAndCheck(scene.world, scene.random, space, graph);
+    ASSERT_TRUE(breach);
+    EXPECT_EQ(breach->table, fuzz::Table::None);
 }
 
 TEST(Drawing, DiscardingCanvasesLeaveTheWorldAsRealCanvasesDo)

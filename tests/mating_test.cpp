@@ -1,14 +1,18 @@
-// Mating: breeding, what a birth costs, and the switch back to foraging.
+// Mating: breeding, what a birth costs, and the switch back to foraging, checked one visit at
+// a time on the plain reference's Mate (the core is held to the reference tick by tick).
 #include <gtest/gtest.h>
 
-#include "sim/animal_behaviour.h"
-#include "sim/spawning.h"
+#include "tests/reference/reference_tick.h"
 #include "tests/test_support.h"
 
 namespace morvane {
 namespace {
 
 using namespace tests;
+using reference::AddAnimal;
+using reference::Mate;
+
+constexpr int Glances = 11; // candidates an animal glances at each tick
 
 // The mean of two parents' values shifted by one mutation draw, in double, stored as float.
 float Inherited(float a, float b, float u)
@@ -51,7 +55,7 @@ TEST(Breeding, TheChildTakesTheParentsMeansShiftedByTheFirstDrawForTurnAndTheSec
     EXPECT_EQ(a.mode[5], Foraging);
     EXPECT_EQ(space.At(100, 100), Black); // the black point is the partner's
     EXPECT_EQ(space.At(100, 101), White);
-    EXPECT_EQ(random, After(start, 4 + CandidatesPerTick));
+    EXPECT_EQ(random, After(start, 4 + Glances));
 }
 
 TEST(Breeding, AnAnimalWhoseRedrawnMateIsItselfBreedsWithItselfAndPaysTwice)
@@ -102,7 +106,7 @@ TEST(Breeding, WithAFullTableStillCostsBothParentsAndSetsTheBlackPoint)
     EXPECT_EQ(world, expected);
     EXPECT_EQ(space.At(100, 100), Black);
     // Both mutation draws are taken; the refused newborn draws neither heading nor energy.
-    EXPECT_EQ(random, After(start, 2 + CandidatesPerTick));
+    EXPECT_EQ(random, After(start, 2 + Glances));
 }
 
 TEST(Breeding, ADeadAnimalNeitherBreedsNorKeepsMating)
@@ -142,6 +146,28 @@ TEST(Breeding, BelowTwoHundredFiftyAMaterTurnsToForagingYetMayStillBreedThisTick
 
     Mate(world, random, space, 250); // at exactly 250 it keeps mating
     EXPECT_EQ(world.animals.mode[250], Mating);
+}
+
+TEST(Breeding, AnExhaustedMatersNewPlantTargetBeyondTheAnimalSlotsIsRedrawnAsAPartner)
+{
+    RandomSource start;
+    // Wait for a return-to-foraging draw that names a plant slot no animal slot has.
+    WaitFor(start,
+            [](RandomSource r) { return DrawBelow(r.Uniform(), PlantSlots) >= AnimalSlots; });
+    const int partner = DrawBelow(DrawAt(start, 1), AnimalSlots); // the range re-draw
+    const int self = partner == 7 ? 8 : 7;
+    World world{};
+    PlaceAnimal(world, self, {.x = 80, .y = 80, .energy = 0, .mode = Mating, .target = 3});
+    PlaceAnimal(world, partner, {.x = 300, .y = 300, .energy = 400});
+    RandomSource random = start;
+    Canvas space = Canvas::Discarding();
+
+    Mate(world, random, space, self);
+
+    EXPECT_EQ(world.animals.mode[self], Foraging);
+    // A living partner that is not itself: no third draw, and no glance finds one nearer.
+    EXPECT_EQ(world.animals.target[self], partner);
+    EXPECT_EQ(random, After(start, 2 + Glances));
 }
 
 } // namespace

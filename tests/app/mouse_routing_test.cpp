@@ -1,5 +1,5 @@
 // Mouse releases reach the world canvas's handler only when they belong to it, in its own
-// pixel coordinates and with the program's button codes; the world then answers as it should.
+// pixel coordinates and with the world's button codes; the world then answers as it should.
 #include <gtest/gtest.h>
 
 #include "app/mouse_routing.h"
@@ -14,14 +14,15 @@ namespace {
 constexpr int Left = 10;
 constexpr int Top = 10;
 
-TEST(MouseRouting, SystemButtonsBecomeTheProgramsCodes)
+TEST(MouseRouting, SystemButtonsBecomeTheWorldCanvasCodes)
 {
-    EXPECT_EQ(ButtonCode(SystemLeft), 1);
-    EXPECT_EQ(ButtonCode(SystemRight), 2);
-    for (int other : {SystemMiddle, SystemX1, SystemX2, 0, 6, 255}) {
-        EXPECT_NE(ButtonCode(other), 1) << other;
-        EXPECT_NE(ButtonCode(other), 2) << other;
-    }
+    EXPECT_EQ(ButtonCode(SystemLeft), LeftButton);
+    EXPECT_EQ(ButtonCode(SystemRight), RightButton);
+    EXPECT_EQ(ButtonCode(SystemMiddle), MiddleButton);
+    EXPECT_EQ(ButtonCode(SystemX1), X1Button);
+    EXPECT_EQ(ButtonCode(SystemX2), X2Button);
+    for (int unknown : {0, 6, 255, -1, 256})
+        EXPECT_EQ(ButtonCode(unknown), NoButton) << unknown;
     EXPECT_EQ(ShiftCode(false, false, false), 0);
     EXPECT_EQ(ShiftCode(true, true, true), ShiftBit | CtrlBit | AltBit);
 }
@@ -37,7 +38,7 @@ TEST(MouseRouting, AClickOnTheWorldArrivesInItsOwnPixelCoordinates)
         mouse.Press(SystemRight, c.wx, c.wy);
         const auto release = mouse.Release(SystemRight, 0, c.wx, c.wy);
         ASSERT_TRUE(release) << c.wx << "," << c.wy;
-        EXPECT_EQ(release->button, 2);
+        EXPECT_EQ(release->button, RightButton);
         EXPECT_EQ(release->x, c.x);
         EXPECT_EQ(release->y, c.y);
     }
@@ -64,7 +65,7 @@ TEST(MouseRouting, AReleaseBelongsToWhereItsButtonWasPressed)
     mouse.Press(SystemLeft, 50, 60);
     auto release = mouse.Release(SystemLeft, 0, -20, 600);
     ASSERT_TRUE(release);
-    EXPECT_EQ(release->button, 1);
+    EXPECT_EQ(release->button, LeftButton);
     EXPECT_EQ(release->x, -30.0f);
     EXPECT_EQ(release->y, 590.0f);
 
@@ -80,7 +81,7 @@ TEST(MouseRouting, AReleaseBelongsToWhereItsButtonWasPressed)
     EXPECT_FALSE(mouse.Release(SystemRight, 0, 120, 120));
     release = mouse.Release(SystemLeft, 0, 200, 500);
     ASSERT_TRUE(release);
-    EXPECT_EQ(release->button, 1);
+    EXPECT_EQ(release->button, LeftButton);
 }
 
 TEST(MouseRouting, AReleaseWithNoPressSeenBelongsToWhatIsUnderThePointer)

@@ -4,15 +4,16 @@
 // zero; those few are measured exactly, so the world is the same bit for bit.
 //
 // The rough way takes two sightings at a time, in the two lanes of a register.
-#include "sim/steering.h"
+#include "sim/kernels/steering_signs.h"
 
 #include <cmath>
 
-#include "sim/hot_path.h"
-#include "sim/lanes.h"
+#include "sim/kernels/hot_path.h"
+#include "sim/kernels/lanes.h"
+#include "sim/kernels/select.h"
 #include "sim/world.h"
 
-namespace morvane {
+namespace morvane::kernels {
 
 namespace {
 
@@ -27,12 +28,12 @@ Doubles ArcTangentOfRatio(Doubles num, Doubles den)
 {
     const Doubles an = Abs(num), ad = Abs(den);
     const Masks beyond = (Masks)(an > ad);
-    const Doubles w = Choose(beyond, ad, an) / Choose(beyond, an, ad);
+    const Doubles w = Select(beyond, ad, an) / Select(beyond, an, ad);
     const Doubles t = w * w;
     const Doubles low = 0.9998660 - 0.3302995 * t;
     const Doubles high = (0.1801410 - 0.0851330 * t) + 0.0208351 * (t * t);
     const Doubles near = w * (low + t * t * high);
-    const Doubles size = Choose(beyond, HalfPi - near, near);
+    const Doubles size = Select(beyond, HalfPi - near, near);
     // The size takes the sign bit of num / den: set where the signs of num and den differ.
     return (Doubles)((Masks)size ^ (((Masks)num ^ (Masks)den) & SignBit));
 }
@@ -41,7 +42,7 @@ Doubles ArcTangentOfRatio(Doubles num, Doubles den)
 // cannot be trusted with it.
 Masks RoughSigns(Doubles dx, Doubles dy, Doubles heading)
 {
-    const Doubles bearing = ArcTangentOfRatio(dx, dy) + Choose((Masks)(dy < 0), Both(Pi), Both(0));
+    const Doubles bearing = ArcTangentOfRatio(dx, dy) + Select((Masks)(dy < 0), Both(Pi), Both(0));
     const Doubles delta = bearing - heading;
 
     // The folds add 2 pi below -pi and subtract it above pi, once each, so the folded sign
@@ -66,7 +67,7 @@ Masks RoughSigns(Doubles dx, Doubles dy, Doubles heading)
 
 } // namespace
 
-double ExactBearingDelta(float dx, float dy, float heading)
+double BearingDelta(float dx, float dy, float heading)
 {
     double bearing = HalfPi;
     if (dy != 0) bearing = std::atan(static_cast<double>(dx) / static_cast<double>(dy));
@@ -80,12 +81,6 @@ double ExactBearingDelta(float dx, float dy, float heading)
 double RoughArcTangent(double num, double den)
 {
     return ArcTangentOfRatio(Both(num), Both(den))[0];
-}
-
-int SteeringSign(float dx, float dy, float heading)
-{
-    const auto rough = static_cast<int>(RoughSigns(Both(dx), Both(dy), Both(heading))[0]);
-    return rough != 0 ? rough : SignOf(ExactBearingDelta(dx, dy, heading));
 }
 
 // Flattened: a call to the rough signs for each pair would cost as much as their arithmetic.
@@ -111,7 +106,7 @@ int SteeringSign(float dx, float dy, float heading)
     }
     if ((unsure[0] | unsure[1]) == 0) return;
     for (i = 0; i < n; ++i)
-        if (sign[i] == 0) sign[i] = SignOf(ExactBearingDelta(dx[i], dy[i], heading[i]));
+        if (sign[i] == 0) sign[i] = SignOf(BearingDelta(dx[i], dy[i], heading[i]));
 }
 
-} // namespace morvane
+} // namespace morvane::kernels

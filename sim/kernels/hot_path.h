@@ -6,7 +6,7 @@
 // one version for any x86-64; the sanitizer build is one, so that version is tested too.
 #pragma once
 
-#if defined(MORVANE_CLONE_HOT_PATHS) && defined(__x86_64__) && defined(__GNUC__) && \
+#if defined(MORVANE_CLONE_HOT_PATHS) && defined(__x86_64__) && defined(__GNUC__) &&                \
     !defined(__clang__)
 #define MORVANE_HOT_PATH [[gnu::target_clones("arch=x86-64-v3", "default")]]
 #else

@@ -7,10 +7,10 @@
 #include <cstdint>
 #include <limits>
 
-#include "sim/motion.h"
+#include "sim/kernels/step_along.h"
 #include "sim/random_source.h"
 
-namespace morvane {
+namespace morvane::kernels {
 namespace {
 
 void ExpectSameStep(float x, float y, float speed, float heading)
@@ -114,4 +114,4 @@ TEST(StepAlong, ZeroesHugeValuesAndNaNTakeTheLibrarysWay)
 }
 
 } // namespace
-} // namespace morvane
+} // namespace morvane::kernels

@@ -5,19 +5,25 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <span>
 #include <vector>
 
-#include "sim/animal_behaviour.h"
+#include "sim/kernels/steering_signs.h"
 #include "sim/random_source.h"
-#include "sim/steering.h"
 #include "sim/world.h"
 
-namespace morvane {
+namespace morvane::kernels {
 namespace {
 
-int ExactSign(float dx, float dy, float heading)
+int ExactSign(float dx, float dy, float heading) { return SignOf(BearingDelta(dx, dy, heading)); }
+
+// The fast way for a single sighting.
+int SteeringSign(float dx, float dy, float heading)
 {
-    return SignOf(ExactBearingDelta(dx, dy, heading));
+    std::int32_t sign = 7;
+    SteeringSigns(std::span(&dx, 1), std::span(&dy, 1), std::span(&heading, 1),
+                  std::span(&sign, 1));
+    return sign;
 }
 
 TEST(RoughArcTangent, StaysWithinItsBoundFromTinyToHugeRatiosOfEitherSign)
@@ -123,4 +129,4 @@ TEST(SteeringSigns, GiveSteeringSignForEverySightingOfATableOfAnyLength)
 }
 
 } // namespace
-} // namespace morvane
+} // namespace morvane::kernels

@@ -2,17 +2,17 @@
 // coordinate is only kept to single precision: a double within 1e-12 of the exact sum rounds
 // to the same float unless the sum lies within a hair of the midpoint between two floats.
 // Those few steps are taken with the library's functions, so the world is the same bit for bit.
-#include "sim/motion.h"
+#include "sim/kernels/step_along.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
 
-#include "sim/bit_select.h"
-#include "sim/hot_path.h"
+#include "sim/kernels/hot_path.h"
+#include "sim/kernels/select.h"
 
-namespace morvane {
+namespace morvane::kernels {
 
 // Sure when the whole interval sum +- error lies strictly between the midpoints that separate
 // the nearest float from its two neighbours.
@@ -71,7 +71,8 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
 }
 
 // Flattened: calls to the helpers above would cost as much as their arithmetic.
-[[gnu::flatten]] MORVANE_HOT_PATH Position StepAlong(float x, float y, float speed, float heading)
+[[gnu::flatten]] MORVANE_HOT_PATH Position MovingStepAlong(float x, float y, float speed,
+                                                           float heading)
 {
     const double h = heading;
     // Beyond these sizes the reduction or the margins below would not hold; an animal's
@@ -95,4 +96,4 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
     return ExactStepAlong(x, y, speed, heading);
 }
 
-} // namespace morvane
+} // namespace morvane::kernels

@@ -3,19 +3,12 @@
 // machine has; each lane's arithmetic is the same rounded double arithmetic as one number's.
 #pragma once
 
-namespace morvane {
+namespace morvane::kernels {
 
 using Doubles = double __attribute__((vector_size(16)));
 using Masks = long long __attribute__((vector_size(16))); // a lane is all ones where true
 
 inline Doubles Both(double v) { return Doubles{v, v}; }
-
-// a in the lanes where `take_a` is set, else b: by masking bits, which every compiler keeps
-// as it is written rather than turning it into a branch for each lane.
-inline Doubles Choose(Masks take_a, Doubles a, Doubles b)
-{
-    return (Doubles)(((Masks)a & take_a) | ((Masks)b & ~take_a));
-}
 
 // Bit 0 set where lane 0 is true, bit 1 where lane 1 is.
 inline unsigned LaneBits(Masks m)
@@ -27,4 +20,4 @@ inline unsigned LaneBits(Masks m)
 #endif
 }
 
-} // namespace morvane
+} // namespace morvane::kernels
