@@ -17,10 +17,9 @@ template <typename T> void AppendNumber(std::string& text, T value)
     text.append(buffer, result.ptr);
 }
 
-// Appends ",value" or, when there is no value, a bare "," (an empty CSV field).
-template <typename T> void AppendField(std::string& text, bool present, T value)
+// Appends `value` only when it is `present`: a field with no value is left empty.
+template <typename T> void AppendIf(std::string& text, bool present, T value)
 {
-    text += ',';
     if (present) AppendNumber(text, value);
 }
 

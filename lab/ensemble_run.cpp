@@ -41,6 +41,7 @@ RunRecord RunOne(const RunPlan& plan, std::uint64_t seed, bool keep_samples,
 {
     RunRecord record;
     record.seed = seed;
+    record.ticks = plan.ticks;
     World world{};
     RandomSource random = RandomSource::FromSeed(seed);
     Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
@@ -112,7 +113,7 @@ void RunEnsemble(const LabOptions& options, const std::vector<ScriptedRelease>& 
 
     std::string summary = SummaryHeader();
     for (const RunRecord& record : records)
-        summary += SummaryLine(record, options.ticks);
+        summary += SummaryLine(record);
     WriteText(summary_file.get(), summary);
     PlotSeries plot;
     plot.ensemble = true;

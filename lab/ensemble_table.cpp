@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "lab/csv_number.h"
+#include "lab/csv_columns.h"
 
 namespace morvane::lab {
 
@@ -20,12 +20,51 @@ double At(const std::vector<double>& sorted, double fraction)
     return sorted[k] + (h - below) * (sorted[k + 1] - sorted[k]);
 }
 
-void AppendQuantiles(std::string& line, bool present, const Quantiles& q)
-{
-    AppendField(line, present, q.p10);
-    AppendField(line, present, q.median);
-    AppendField(line, present, q.p90);
-}
+bool AnyAlive(const EnsembleRow& r) { return r.runs_with_animals > 0; }
+
+using Row = EnsembleRow;
+using std::string;
+
+// The speed and turn quantiles rest on the runs with animals, and are empty when there are none.
+const std::array<CsvColumn<Row>, 14> EnsembleColumns{{
+    {"tick", [](string& f, const Row& r) { AppendNumber(f, r.tick); }},
+    {"runs_with_animals", [](string& f, const Row& r) { AppendNumber(f, r.runs_with_animals); }},
+    {"animals_p10", [](string& f, const Row& r) { AppendNumber(f, r.animals.p10); }},
+    {"animals_median", [](string& f, const Row& r) { AppendNumber(f, r.animals.median); }},
+    {"animals_p90", [](string& f, const Row& r) { AppendNumber(f, r.animals.p90); }},
+    {"plants_p10", [](string& f, const Row& r) { AppendNumber(f, r.plants.p10); }},
+    {"plants_median", [](string& f, const Row& r) { AppendNumber(f, r.plants.median); }},
+    {"plants_p90", [](string& f, const Row& r) { AppendNumber(f, r.plants.p90); }},
+    {"speed_mean_p10", [](string& f, const Row& r) { AppendIf(f, AnyAlive(r), r.speed_mean.p10); }},
+    {"speed_mean_median",
+     [](string& f, const Row& r) { AppendIf(f, AnyAlive(r), r.speed_mean.median); }},
+    {"speed_mean_p90", [](string& f, const Row& r) { AppendIf(f, AnyAlive(r), r.speed_mean.p90); }},
+    {"turn_mean_p10", [](string& f, const Row& r) { AppendIf(f, AnyAlive(r), r.turn_mean.p10); }},
+    {"turn_mean_median",
+     [](string& f, const Row& r) { AppendIf(f, AnyAlive(r), r.turn_mean.median); }},
+    {"turn_mean_p90", [](string& f, const Row& r) { AppendIf(f, AnyAlive(r), r.turn_mean.p90); }},
+}};
+
+bool AnyAlive(const RunRecord& r) { return r.final_census.living > 0; }
+
+// Births of every kind; the means are empty when the run ends with no animal.
+const std::array<CsvColumn<RunRecord>, 8> SummaryColumns{{
+    {"seed", [](string& f, const RunRecord& r) { AppendNumber(f, r.seed); }},
+    {"ticks", [](string& f, const RunRecord& r) { AppendNumber(f, r.ticks); }},
+    {"animals", [](string& f, const RunRecord& r) { AppendNumber(f, r.final_census.living); }},
+    {"plants", [](string& f, const RunRecord& r) { AppendNumber(f, r.final_plants); }},
+    {"speed_mean",
+     [](string& f, const RunRecord& r) { AppendIf(f, AnyAlive(r), r.final_census.speed.mean); }},
+    {"turn_mean",
+     [](string& f, const RunRecord& r) { AppendIf(f, AnyAlive(r), r.final_census.turn.mean); }},
+    {"births",
+     [](string& f, const RunRecord& r) {
+         const RunTotals& t = r.totals;
+         AppendNumber(f, t.tally.born_by_breeding + t.tally.born_by_top_up + t.born_by_events);
+     }},
+    {"ticks_below_3_animals",
+     [](string& f, const RunRecord& r) { AppendNumber(f, r.totals.ticks_below_three); }},
+}};
 
 } // namespace
 
@@ -58,46 +97,12 @@ EnsembleRow EnsembleAt(const std::vector<RunRecord>& records, std::size_t index,
     return row;
 }
 
-std::string EnsembleHeader()
-{
-    return "tick,runs_with_animals,animals_p10,animals_median,animals_p90,plants_p10,"
-           "plants_median,plants_p90,speed_mean_p10,speed_mean_median,speed_mean_p90,"
-           "turn_mean_p10,turn_mean_median,turn_mean_p90\n";
-}
+std::string EnsembleHeader() { return CsvHeader(EnsembleColumns); }
 
-std::string EnsembleLine(const EnsembleRow& row)
-{
-    std::string line;
-    AppendNumber(line, row.tick);
-    AppendField(line, true, row.runs_with_animals);
-    AppendQuantiles(line, true, row.animals);
-    AppendQuantiles(line, true, row.plants);
-    AppendQuantiles(line, row.runs_with_animals > 0, row.speed_mean);
-    AppendQuantiles(line, row.runs_with_animals > 0, row.turn_mean);
-    line += '\n';
-    return line;
-}
+std::string EnsembleLine(const EnsembleRow& row) { return CsvLine(EnsembleColumns, row); }
 
-std::string SummaryHeader()
-{
-    return "seed,ticks,animals,plants,speed_mean,turn_mean,births,ticks_below_3_animals\n";
-}
+std::string SummaryHeader() { return CsvHeader(SummaryColumns); }
 
-std::string SummaryLine(const RunRecord& record, std::uint64_t ticks)
-{
-    std::string line;
-    AppendNumber(line, record.seed);
-    AppendField(line, true, ticks);
-    AppendField(line, true, record.final_census.living);
-    AppendField(line, true, record.final_plants);
-    const bool present = record.final_census.living > 0;
-    AppendField(line, present, record.final_census.speed.mean);
-    AppendField(line, present, record.final_census.turn.mean);
-    const RunTotals& t = record.totals;
-    AppendField(line, true, t.tally.born_by_breeding + t.tally.born_by_top_up + t.born_by_events);
-    AppendField(line, true, t.ticks_below_three);
-    line += '\n';
-    return line;
-}
+std::string SummaryLine(const RunRecord& record) { return CsvLine(SummaryColumns, record); }
 
 } // namespace morvane::lab

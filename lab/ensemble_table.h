@@ -21,6 +21,7 @@ struct RunSample {
 
 struct RunRecord {
     std::uint64_t seed = 0;
+    std::uint64_t ticks = 0;   // ticks run
     AnimalCensus final_census; // after the last tick and its releases
     int final_plants = 0;      // 0..501
     RunTotals totals;
@@ -51,6 +52,6 @@ std::string EnsembleHeader();
 std::string EnsembleLine(const EnsembleRow& row); // speed and turn empty when no run has animals
 
 std::string SummaryHeader();
-std::string SummaryLine(const RunRecord& record, std::uint64_t ticks);
+std::string SummaryLine(const RunRecord& record);
 
 } // namespace morvane::lab

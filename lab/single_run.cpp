@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "display/canvas.h"
+#include "lab/counts_table.h"
 #include "lab/lab_outputs.h"
 #include "lab/option_rules.h"
 #include "lab/plot_axis.h"
@@ -35,9 +36,10 @@ public:
 
     void Ticked(std::uint64_t tick, const TickCounts& counts) override
     {
-        if (counts_)
-            std::fprintf(counts_->Stream(), "%llu,%d,%d\n", static_cast<unsigned long long>(tick),
-                         counts.animals, counts.plants);
+        if (!counts_) return;
+        line_.clear();
+        AppendCountsLine(line_, {tick, counts});
+        WriteText(counts_, line_);
     }
 
     void Row(const StatsRow& row) override
@@ -54,6 +56,7 @@ private:
     OutputFile* counts_;
     OutputFile* stats_;
     PlotSeries* plot_;
+    std::string line_; // the counts row being written, kept for its storage
 };
 
 } // namespace
@@ -84,7 +87,7 @@ void RunSingle(const LabOptions& options, const std::vector<ScriptedRelease>& re
     plot.title = "Morvane: one run from seed " + GroupedDigits(FirstSeed(options)) + ", " +
                  GroupedDigits(options.ticks) + " ticks";
 
-    if (counts_file) std::fputs("tick,animals,plants\n", counts_file->Stream());
+    WriteText(counts_file.get(), CountsHeader());
     WriteText(stats_file.get(), StatsHeader());
     SingleWatcher watcher(counts_file.get(), stats_file.get(), plot_file ? &plot : nullptr);
     const bool sampled = stats_file || plot_file;

@@ -2,47 +2,53 @@
 // and maximum as the float the table holds; a spreadsheet or a script gets the exact values.
 #include "lab/stats_table.h"
 
-#include "lab/csv_number.h"
+#include "lab/csv_columns.h"
 
 namespace morvane::lab {
 
 namespace {
 
-void AppendSpread(std::string& line, bool present, const TraitSpread& spread)
-{
-    AppendField(line, present, spread.mean);
-    AppendField(line, present, spread.sd);
-    AppendField(line, present, spread.min);
-    AppendField(line, present, spread.max);
-}
+bool AnyAlive(const StatsRow& r) { return r.animals.living > 0; }
+
+using Column = CsvColumn<StatsRow>;
+using std::string;
+
+// The traits and the energy are empty when no animal lives to have them.
+const std::array<Column, 18> StatsColumns{{
+    {"tick", [](string& f, const StatsRow& r) { AppendNumber(f, r.tick); }},
+    {"animals", [](string& f, const StatsRow& r) { AppendNumber(f, r.animals.living); }},
+    {"plants", [](string& f, const StatsRow& r) { AppendNumber(f, r.plants); }},
+    {"speed_mean",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.speed.mean); }},
+    {"speed_sd",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.speed.sd); }},
+    {"speed_min",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.speed.min); }},
+    {"speed_max",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.speed.max); }},
+    {"turn_mean",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.turn.mean); }},
+    {"turn_sd", [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.turn.sd); }},
+    {"turn_min",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.turn.min); }},
+    {"turn_max",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.turn.max); }},
+    {"energy_mean",
+     [](string& f, const StatsRow& r) { AppendIf(f, AnyAlive(r), r.animals.energy_mean); }},
+    {"born_breeding",
+     [](string& f, const StatsRow& r) { AppendNumber(f, r.since.born_by_breeding); }},
+    {"born_top_up", [](string& f, const StatsRow& r) { AppendNumber(f, r.since.born_by_top_up); }},
+    {"born_events", [](string& f, const StatsRow& r) { AppendNumber(f, r.born_by_events); }},
+    {"died_leaving", [](string& f, const StatsRow& r) { AppendNumber(f, r.since.died_leaving); }},
+    {"died_exhausted",
+     [](string& f, const StatsRow& r) { AppendNumber(f, r.since.died_exhausted); }},
+    {"died_paying", [](string& f, const StatsRow& r) { AppendNumber(f, r.since.died_paying); }},
+}};
 
 } // namespace
 
-std::string StatsHeader()
-{
-    return "tick,animals,plants,speed_mean,speed_sd,speed_min,speed_max,turn_mean,turn_sd,"
-           "turn_min,turn_max,energy_mean,born_breeding,born_top_up,born_events,died_leaving,"
-           "died_exhausted,died_paying\n";
-}
+std::string StatsHeader() { return CsvHeader(StatsColumns); }
 
-std::string StatsLine(const StatsRow& row)
-{
-    std::string line;
-    AppendNumber(line, row.tick);
-    AppendField(line, true, row.animals.living);
-    AppendField(line, true, row.plants);
-    const bool present = row.animals.living > 0;
-    AppendSpread(line, present, row.animals.speed);
-    AppendSpread(line, present, row.animals.turn);
-    AppendField(line, present, row.animals.energy_mean);
-    AppendField(line, true, row.since.born_by_breeding);
-    AppendField(line, true, row.since.born_by_top_up);
-    AppendField(line, true, row.born_by_events);
-    AppendField(line, true, row.since.died_leaving);
-    AppendField(line, true, row.since.died_exhausted);
-    AppendField(line, true, row.since.died_paying);
-    line += '\n';
-    return line;
-}
+std::string StatsLine(const StatsRow& row) { return CsvLine(StatsColumns, row); }
 
 } // namespace morvane::lab
