@@ -2,6 +2,8 @@
 // keeps, rather than made afresh.
 #include "lab/counts_table.h"
 
+#include <cstdio>
+
 #include "lab/csv_columns.h"
 
 namespace morvane::lab {
@@ -23,6 +25,36 @@ std::string CountsHeader() { return CsvHeader(CountsColumns); }
 void AppendCountsLine(std::string& text, const CountsRow& row)
 {
     AppendCsvLine(text, CountsColumns, row);
+}
+
+namespace {
+
+class CountsOutput : public WorldOutput {
+public:
+    explicit CountsOutput(OutputFile& file) : file_(file) { Write(CountsHeader()); }
+    void Ticked(std::uint64_t tick, const TickCounts& counts) override
+    {
+        line_.clear();
+        AppendCountsLine(line_, {tick, counts});
+        Write(line_);
+    }
+
+private:
+    void Write(const std::string& text)
+    {
+        std::fwrite(text.data(), 1, text.size(), file_.Stream());
+    }
+
+    OutputFile& file_;
+    std::string line_; // the row being written, kept for its storage
+};
+
+} // namespace
+
+std::unique_ptr<WorldOutput> MakeCountsOutput(const std::string& /*value*/,
+                                              const std::vector<OutputFile*>& files)
+{
+    return std::make_unique<CountsOutput>(*files.at(0));
 }
 
 } // namespace morvane::lab

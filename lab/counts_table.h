@@ -2,8 +2,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "lab/output.h"
+#include "lab/output_file.h"
 #include "sim/tick.h"
 
 namespace morvane::lab {
@@ -18,5 +22,9 @@ std::string CountsHeader();
 
 // Appends one row, newline included, to `text`.
 void AppendCountsLine(std::string& text, const CountsRow& row);
+
+// --counts-out: the header, then a row after every tick.
+std::unique_ptr<WorldOutput> MakeCountsOutput(const std::string& value,
+                                              const std::vector<OutputFile*>& files);
 
 } // namespace morvane::lab

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 
 #include "lab/csv_columns.h"
 
@@ -45,27 +46,6 @@ const std::array<CsvColumn<Row>, 14> EnsembleColumns{{
     {"turn_mean_p90", [](string& f, const Row& r) { AppendIf(f, AnyAlive(r), r.turn_mean.p90); }},
 }};
 
-bool AnyAlive(const RunRecord& r) { return r.final_census.living > 0; }
-
-// Births of every kind; the means are empty when the run ends with no animal.
-const std::array<CsvColumn<RunRecord>, 8> SummaryColumns{{
-    {"seed", [](string& f, const RunRecord& r) { AppendNumber(f, r.seed); }},
-    {"ticks", [](string& f, const RunRecord& r) { AppendNumber(f, r.ticks); }},
-    {"animals", [](string& f, const RunRecord& r) { AppendNumber(f, r.final_census.living); }},
-    {"plants", [](string& f, const RunRecord& r) { AppendNumber(f, r.final_plants); }},
-    {"speed_mean",
-     [](string& f, const RunRecord& r) { AppendIf(f, AnyAlive(r), r.final_census.speed.mean); }},
-    {"turn_mean",
-     [](string& f, const RunRecord& r) { AppendIf(f, AnyAlive(r), r.final_census.turn.mean); }},
-    {"births",
-     [](string& f, const RunRecord& r) {
-         const RunTotals& t = r.totals;
-         AppendNumber(f, t.tally.born_by_breeding + t.tally.born_by_top_up + t.born_by_events);
-     }},
-    {"ticks_below_3_animals",
-     [](string& f, const RunRecord& r) { AppendNumber(f, r.totals.ticks_below_three); }},
-}};
-
 } // namespace
 
 Quantiles QuantilesOf(std::vector<double> values)
@@ -101,8 +81,33 @@ std::string EnsembleHeader() { return CsvHeader(EnsembleColumns); }
 
 std::string EnsembleLine(const EnsembleRow& row) { return CsvLine(EnsembleColumns, row); }
 
-std::string SummaryHeader() { return CsvHeader(SummaryColumns); }
+namespace {
 
-std::string SummaryLine(const RunRecord& record) { return CsvLine(SummaryColumns, record); }
+void Write(OutputFile& file, const std::string& text)
+{
+    std::fwrite(text.data(), 1, text.size(), file.Stream());
+}
+
+class QuantilesOutput : public EnsembleOutput {
+public:
+    explicit QuantilesOutput(OutputFile& file) : file_(file) {}
+    void Finish(const FinishedEnsemble& ensemble) override
+    {
+        Write(file_, EnsembleHeader());
+        for (const EnsembleRow& row : ensemble.rows)
+            Write(file_, EnsembleLine(row));
+    }
+
+private:
+    OutputFile& file_;
+};
+
+} // namespace
+
+std::unique_ptr<EnsembleOutput> MakeQuantilesOutput(const std::string& /*value*/,
+                                                    const std::vector<OutputFile*>& files)
+{
+    return std::make_unique<QuantilesOutput>(*files.at(0));
+}
 
 } // namespace morvane::lab

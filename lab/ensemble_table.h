@@ -1,13 +1,16 @@
-// Many runs side by side: each run's samples every K ticks, the quantiles across the runs at
-// each of those ticks, and the one-line summary of each run.
+// Many runs side by side: each run's record and samples every K ticks, and the --ensemble-out
+// table of the quantiles across the runs at each of those ticks.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "lab/animal_census.h"
-#include "lab/world_run.h"
+#include "lab/output.h"
+#include "lab/output_file.h"
+#include "lab/tick_loop.h"
 
 namespace morvane::lab {
 
@@ -51,7 +54,8 @@ EnsembleRow EnsembleAt(const std::vector<RunRecord>& records, std::size_t index,
 std::string EnsembleHeader();
 std::string EnsembleLine(const EnsembleRow& row); // speed and turn empty when no run has animals
 
-std::string SummaryHeader();
-std::string SummaryLine(const RunRecord& record);
+// --ensemble-out: the quantiles across the runs every K ticks.
+std::unique_ptr<EnsembleOutput> MakeQuantilesOutput(const std::string& value,
+                                                    const std::vector<OutputFile*>& files);
 
 } // namespace morvane::lab

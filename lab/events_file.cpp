@@ -123,4 +123,14 @@ std::vector<ScriptedRelease> ReadEventsFile(const std::string& path)
     return ReadEvents(in, path);
 }
 
+void WarnLateReleases(const std::vector<ScriptedRelease>& releases, const std::string& path,
+                      std::uint64_t ticks, std::ostream& warnings)
+{
+    for (const ScriptedRelease& r : releases)
+        if (r.after_ticks > ticks)
+            warnings << "morvane-lab: warning: " << path << ":" << r.line << ": release after "
+                     << r.after_ticks << " ticks lies beyond the run of " << ticks
+                     << " ticks and is not delivered\n";
+}
+
 } // namespace morvane::lab

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <istream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -22,5 +23,10 @@ std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& sou
 
 // Reads the events file at `path`; an unreadable file throws LabError.
 std::vector<ScriptedRelease> ReadEventsFile(const std::string& path);
+
+// One warning line on `warnings` for each release after more than `ticks` ticks, which a run
+// of `ticks` never reaches; `path` is the events file, for the message.
+void WarnLateReleases(const std::vector<ScriptedRelease>& releases, const std::string& path,
+                      std::uint64_t ticks, std::ostream& warnings);
 
 } // namespace morvane::lab

@@ -9,7 +9,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "lab/ensemble_table.h"
 #include "lab/lab_error.h"
+#include "lab/plot_axis.h"
 #include "lab/plot_panel.h"
 
 namespace morvane::lab {
@@ -105,6 +107,85 @@ void WritePlot(std::FILE* out, PlotFormat format, const PlotSeries& series)
     cairo_surface_destroy(surface);
     if (status != CAIRO_STATUS_SUCCESS)
         throw LabError(std::string("figure could not be drawn: ") + cairo_status_to_string(status));
+}
+
+namespace {
+
+Band Exactly(double value) { return {true, value, value, value}; }
+
+Band OneDeviation(bool present, const TraitSpread& spread)
+{
+    return {present, spread.mean - spread.sd, spread.mean, spread.mean + spread.sd};
+}
+
+Band Spread(bool present, const Quantiles& q) { return {present, q.p10, q.median, q.p90}; }
+
+class WorldFigure : public WorldOutput {
+public:
+    WorldFigure(const std::string& path, OutputFile& file)
+        : format_(PlotFormatOf(path)), file_(file)
+    {
+    }
+    void RowDue(const SampleRow& row) override
+    {
+        const bool present = row.animals.living > 0;
+        series_.points.push_back({row.tick, Exactly(row.animals.living), Exactly(row.plants),
+                                  OneDeviation(present, row.animals.speed),
+                                  OneDeviation(present, row.animals.turn)});
+    }
+    void Finish(const FinishedWorld& run) override
+    {
+        series_.title = "Morvane: one run from seed " + GroupedDigits(run.seed) + ", " +
+                        GroupedDigits(run.ticks) + " ticks";
+        WritePlot(file_.Stream(), format_, series_);
+    }
+
+private:
+    PlotFormat format_;
+    OutputFile& file_;
+    PlotSeries series_;
+};
+
+class EnsembleFigure : public EnsembleOutput {
+public:
+    EnsembleFigure(const std::string& path, OutputFile& file)
+        : format_(PlotFormatOf(path)), file_(file)
+    {
+    }
+    void Finish(const FinishedEnsemble& ensemble) override
+    {
+        PlotSeries series;
+        series.ensemble = true;
+        const std::uint64_t runs = ensemble.records.size();
+        series.title = "Morvane: " + GroupedDigits(runs) + (runs == 1 ? " run" : " runs") +
+                       " from seed " + GroupedDigits(ensemble.first_seed) + ", " +
+                       GroupedDigits(ensemble.ticks) + " ticks each";
+        for (const EnsembleRow& row : ensemble.rows) {
+            const bool present = row.runs_with_animals > 0;
+            series.points.push_back({row.tick, Spread(true, row.animals), Spread(true, row.plants),
+                                     Spread(present, row.speed_mean),
+                                     Spread(present, row.turn_mean)});
+        }
+        WritePlot(file_.Stream(), format_, series);
+    }
+
+private:
+    PlotFormat format_;
+    OutputFile& file_;
+};
+
+} // namespace
+
+std::unique_ptr<WorldOutput> MakeWorldFigure(const std::string& path,
+                                             const std::vector<OutputFile*>& files)
+{
+    return std::make_unique<WorldFigure>(path, *files.at(0));
+}
+
+std::unique_ptr<EnsembleOutput> MakeEnsembleFigure(const std::string& path,
+                                                   const std::vector<OutputFile*>& files)
+{
+    return std::make_unique<EnsembleFigure>(path, *files.at(0));
 }
 
 } // namespace morvane::lab

@@ -3,8 +3,12 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "lab/output.h"
+#include "lab/output_file.h"
 #include "lab/plot_series.h"
 
 namespace morvane::lab {
@@ -20,5 +24,12 @@ PlotFormat PlotFormatOf(const std::string& path);
 
 // Draws `series` and writes it to `out`; throws LabError when cairo reports a failure.
 void WritePlot(std::FILE* out, PlotFormat format, const PlotSeries& series);
+
+// --plot: the figure of one run (mean and one standard deviation) or of an ensemble (median
+// and 10-90 % across runs), in the format the file's name asks for.
+std::unique_ptr<WorldOutput> MakeWorldFigure(const std::string& path,
+                                             const std::vector<OutputFile*>& files);
+std::unique_ptr<EnsembleOutput> MakeEnsembleFigure(const std::string& path,
+                                                   const std::vector<OutputFile*>& files);
 
 } // namespace morvane::lab

@@ -52,4 +52,34 @@ void WritePng(std::FILE* out, const Canvas& canvas)
     png_destroy_write_struct(&png, &info);
 }
 
+namespace {
+
+class PicturesOutput : public WorldOutput {
+public:
+    PicturesOutput(OutputFile& space, OutputFile& graph) : space_(space), graph_(graph) {}
+    bool NeedsCanvases() const override { return true; }
+    void Finish(const FinishedWorld& run) override
+    {
+        WritePng(space_.Stream(), run.space);
+        WritePng(graph_.Stream(), run.graph);
+    }
+
+private:
+    OutputFile& space_;
+    OutputFile& graph_;
+};
+
+} // namespace
+
+std::vector<std::string> PictureFiles(const std::string& prefix)
+{
+    return {prefix + "-space.png", prefix + "-graph.png"};
+}
+
+std::unique_ptr<WorldOutput> MakePicturesOutput(const std::string& /*prefix*/,
+                                                const std::vector<OutputFile*>& files)
+{
+    return std::make_unique<PicturesOutput>(*files.at(0), *files.at(1));
+}
+
 } // namespace morvane::lab

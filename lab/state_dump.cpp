@@ -57,4 +57,26 @@ void WriteStateJson(std::FILE* out, const World& world, std::uint64_t ticks_run)
     std::fwrite(json.data(), 1, json.size(), out);
 }
 
+namespace {
+
+class StateOutput : public WorldOutput {
+public:
+    explicit StateOutput(OutputFile& file) : file_(file) {}
+    void Finish(const FinishedWorld& run) override
+    {
+        WriteStateJson(file_.Stream(), run.world, run.ticks);
+    }
+
+private:
+    OutputFile& file_;
+};
+
+} // namespace
+
+std::unique_ptr<WorldOutput> MakeStateOutput(const std::string& /*value*/,
+                                             const std::vector<OutputFile*>& files)
+{
+    return std::make_unique<StateOutput>(*files.at(0));
+}
+
 } // namespace morvane::lab

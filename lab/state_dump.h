@@ -3,12 +3,21 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
 
+#include "lab/output.h"
+#include "lab/output_file.h"
 #include "sim/world.h"
 
 namespace morvane::lab {
 
 // {"ticks_run": N, "tick": T, "animals": {"x": [...251], ...}, "plants": {"x": [...501], ...}}
 void WriteStateJson(std::FILE* out, const World& world, std::uint64_t ticks_run);
+
+// --state-out: the world after the run, as above.
+std::unique_ptr<WorldOutput> MakeStateOutput(const std::string& value,
+                                             const std::vector<OutputFile*>& files);
 
 } // namespace morvane::lab

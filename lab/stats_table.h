@@ -4,25 +4,24 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
+#include <vector>
 
-#include "lab/animal_census.h"
-#include "sim/life_tally.h"
+#include "lab/output.h"
+#include "lab/output_file.h"
+#include "lab/tick_loop.h"
 
 namespace morvane::lab {
-
-struct StatsRow {
-    std::uint64_t tick = 0;          // ticks run, 0..N; the world after that tick's releases
-    int plants = 0;                  // living plants, 0..501
-    AnimalCensus animals;            // the living animals (census.living is the count)
-    LifeTally since;                 // births and deaths since the previous row (none at 0)
-    std::int64_t born_by_events = 0; // left releases that placed an animal, since the previous row
-};
 
 // The header line, newline included.
 std::string StatsHeader();
 
 // One row, newline included. With no living animal the trait and energy fields are empty.
-std::string StatsLine(const StatsRow& row);
+std::string StatsLine(const SampleRow& row);
+
+// --stats-out: the header, then a row every K ticks.
+std::unique_ptr<WorldOutput> MakeStatisticsOutput(const std::string& value,
+                                                  const std::vector<OutputFile*>& files);
 
 } // namespace morvane::lab

@@ -8,6 +8,7 @@
 #include "lab/counts_table.h"
 #include "lab/ensemble_table.h"
 #include "lab/stats_table.h"
+#include "lab/summary_table.h"
 
 namespace morvane::lab {
 namespace {
@@ -21,7 +22,7 @@ std::size_t Fields(const std::string& line)
 
 TEST(CsvTables, EachLineFillsEveryColumnItsHeaderNamesWithOrWithoutLivingAnimals)
 {
-    StatsRow stats;
+    SampleRow stats;
     stats.tick = 400;
     stats.plants = 12;
     EXPECT_EQ(StatsLine(stats), "400,0,12,,,,,,,,,,0,0,0,0,0,0\n");

@@ -1,6 +1,6 @@
-// Watching only reads: the tally and the census never feed back into the world, so a watched
-// run reaches the very world an unwatched one does.
-#include "lab/world_run.h"
+// Listening only reads: the tally and the census never feed back into the world, so a run
+// with outputs reaches the very world one without them does.
+#include "lab/tick_loop.h"
 
 #include "sim/animal_phase.h"
 #include "sim/mouse_release.h"
@@ -20,6 +20,24 @@ LifeTally Difference(const LifeTally& now, const LifeTally& then)
 
 } // namespace
 
+void Listeners::Released(const ScriptedRelease& release, int slot)
+{
+    for (RunListener* listener : listeners_)
+        listener->Released(release, slot);
+}
+
+void Listeners::Ticked(std::uint64_t tick, const TickCounts& counts)
+{
+    for (RunListener* listener : listeners_)
+        listener->Ticked(tick, counts);
+}
+
+void Listeners::RowDue(const SampleRow& row)
+{
+    for (RunListener* listener : listeners_)
+        listener->RowDue(row);
+}
+
 std::uint64_t RowCount(std::uint64_t ticks, std::uint64_t every)
 {
     const std::uint64_t whole = ticks / every;
@@ -33,8 +51,8 @@ std::uint64_t RowTick(std::uint64_t index, std::uint64_t ticks, std::uint64_t ev
     return index < RowCount(ticks, every) - 1 ? index * every : ticks;
 }
 
-RunTotals RunWorld(const RunPlan& plan, World& world, RandomSource& random, Canvas& space,
-                   Canvas& graph, RunWatcher& watcher, ProgressMeter* progress)
+RunTotals RunTicks(const RunPlan& plan, World& world, RandomSource& random, Canvas& space,
+                   Canvas& graph, RunListener& listener, ProgressMeter* progress)
 {
     const std::vector<ScriptedRelease> none;
     const std::vector<ScriptedRelease>& releases = plan.releases ? *plan.releases : none;
@@ -46,18 +64,19 @@ RunTotals RunWorld(const RunPlan& plan, World& world, RandomSource& random, Canv
 
     auto next = releases.begin();
     for (std::uint64_t t = 0;; ++t) {
-        for (; next != releases.end() && next->after_ticks == t; ++next)
-            if (space_MouseUp(world, random, next->button, 0, next->x, next->y) >= 0 &&
-                next->button == LeftButton)
-                ++totals.born_by_events;
+        for (; next != releases.end() && next->after_ticks == t; ++next) {
+            const int slot = space_MouseUp(world, random, next->button, 0, next->x, next->y);
+            if (slot >= 0 && next->button == LeftButton) ++totals.born_by_events;
+            listener.Released(*next, slot);
+        }
         if (plan.every > 0 && t == next_row) {
-            StatsRow row;
+            SampleRow row;
             row.tick = t;
             row.plants = LivingPlants(world);
             row.animals = TakeCensus(world);
             row.since = Difference(totals.tally, at_last_row);
             row.born_by_events = totals.born_by_events - events_at_last_row;
-            watcher.Row(row);
+            listener.RowDue(row);
             at_last_row = totals.tally;
             events_at_last_row = totals.born_by_events;
             next_row = plan.ticks - t > plan.every ? t + plan.every : plan.ticks;
@@ -65,7 +84,7 @@ RunTotals RunWorld(const RunPlan& plan, World& world, RandomSource& random, Canv
         if (t == plan.ticks) break;
         const TickCounts counts = RunTick(world, random, space, graph, &totals.tally);
         if (counts.animals < AnimalTopUpBelow) ++totals.ticks_below_three;
-        watcher.Ticked(t + 1, counts);
+        listener.Ticked(t + 1, counts);
         if (progress && ++unreported == ProgressMeter::Stride) {
             progress->Add(unreported);
             unreported = 0;

@@ -1,0 +1,125 @@
+// CLI11 takes the command line apart; the counts are then read strictly by ReadWholeNumber,
+// so "1e3", "-5" or "0x10" are refused with a reason rather than converted.
+#include "lab/command_line.h"
+
+#include <CLI/CLI.hpp>
+
+#include <array>
+#include <string>
+
+#include "lab/lab_error.h"
+#include "lab/whole_number.h"
+
+namespace morvane::lab {
+
+namespace {
+
+// CLI11 takes the next argument as an option's value even when it is another option, so
+// "--ticks --state-out s.json" would report s.json as unexpected and "--state-out --png" would
+// write a file named "--png". An option name is refused as a value instead.
+const CLI::Validator NotAnOption(
+    [](std::string& value) {
+        const bool option = value.rfind("--", 0) == 0 || value == "-h";
+        return option ? "no value given (" + value + " is an option)" : std::string();
+    },
+    "");
+
+// The values as text, read once CLI11 has taken the command line apart.
+struct Texts {
+    std::string ticks, seed, every, runs, threads, events;
+    std::array<std::string, OutputKinds> outputs;
+    std::array<bool, OutputKinds> flags{};
+};
+
+void AddOutputs(CLI::App& app, Texts& texts, bool one_world)
+{
+    for (std::size_t k = 0; k < OutputKinds; ++k) {
+        const OutputKind& kind = Outputs()[k];
+        if ((kind.describes == Describes::OneWorld) != one_world) continue;
+        if (kind.value_name)
+            app.add_option(kind.option, texts.outputs[k], kind.help)
+                ->type_name(kind.value_name)
+                ->check(NotAnOption);
+        else
+            app.add_flag(kind.option, texts.flags[k], kind.help);
+    }
+}
+
+// The options in the order of the help: the run, the outputs of one world, the ensemble's
+// options and its outputs, then the bar.
+void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
+{
+    auto text = [&](const char* name, std::string& into, const char* help, const char* type) {
+        return app.add_option(name, into, help)->type_name(type)->check(NotAnOption);
+    };
+    text("--ticks", texts.ticks, "ticks to run on a fresh world", "N")->required();
+    text("--seed", texts.seed,
+         "start the random source from this seed (0 to 2^64-1); the first seed with --runs", "S");
+    text("--events", texts.events,
+         "mouse releases to deliver: '<ticks before> <left|right|middle> <x> <y>' a line", "FILE");
+    AddOutputs(app, texts, true);
+    text("--every", texts.every,
+         "ticks between the rows of --stats-out, --ensemble-out and --plot (default 100)", "K");
+    text("--runs", texts.runs,
+         "run R worlds from seeds S, S+1, ... (without --seed, from 42, the window's own)", "R");
+    text("--threads", texts.threads, "threads for --runs (default: every core)", "N");
+    AddOutputs(app, texts, false);
+    app.add_flag("--quiet", quiet, "show no progress bar");
+}
+
+Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
+{
+    Request request;
+    request.quiet = quiet;
+    request.ticks = ReadWholeNumber("--ticks", texts.ticks);
+    if (app.count("--seed") > 0) request.seed = ReadWholeNumber("--seed", texts.seed);
+    if (app.count("--every") > 0)
+        request.every = ReadWholeNumber("--every", texts.every, 1, LargestWholeNumber);
+    if (app.count("--runs") > 0) request.runs = ReadWholeNumber("--runs", texts.runs, 1, MostRuns);
+    if (app.count("--threads") > 0)
+        request.threads = ReadWholeNumber("--threads", texts.threads, 1, MostThreads);
+
+    // An empty name would otherwise read as "not asked for" and be silently ignored.
+    if (app.count("--events") > 0 && texts.events.empty())
+        throw LabError("--events needs a file name");
+    request.events = texts.events;
+    for (std::size_t k = 0; k < OutputKinds; ++k) {
+        const OutputKind& kind = Outputs()[k];
+        if (app.count(kind.option) == 0) continue;
+        if (!kind.value_name) {
+            if (texts.flags[k]) request.outputs[k] = "";
+            continue;
+        }
+        if (texts.outputs[k].empty())
+            throw LabError(std::string(kind.option) + " needs a file name");
+        request.outputs[k] = texts.outputs[k];
+    }
+    return request;
+}
+
+} // namespace
+
+std::optional<Request> ReadCommandLine(int argc, const char* const* argv, std::ostream& out)
+{
+    Texts texts;
+    bool quiet = false;
+    CLI::App app{"morvane-lab: runs the Morvane world headless and writes what it became.\n"
+                 "Without a seed the world starts from the window program's fixed state (seed\n"
+                 "42), so the same ticks and events give the same world, bit for bit.",
+                 "morvane-lab"};
+    AddOptions(app, texts, quiet);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return std::nullopt;
+    } catch (const CLI::ParseError& e) {
+        std::string message = e.what();
+        for (char& c : message)
+            if (c == '\n') c = ' ';
+        throw LabError(message + " (see --help)");
+    }
+    return ReadValues(app, texts, quiet);
+}
+
+} // namespace morvane::lab

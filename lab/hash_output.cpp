@@ -1,0 +1,57 @@
+// The hashes are printed only once every file is in place, so a run whose outputs failed
+// prints none.
+#include "lab/hash_output.h"
+
+#include <cstdio>
+
+#include "lab/ensemble_table.h"
+#include "sim/world_hash.h"
+
+namespace morvane::lab {
+
+std::string Hex16(std::uint64_t value)
+{
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
+    return text;
+}
+
+namespace {
+
+class WorldHash : public WorldOutput {
+public:
+    void Finish(const FinishedWorld& run) override { hash_ = HashWorld(run.world); }
+    void Print(std::ostream& out) override { out << Hex16(hash_) << "\n"; }
+
+private:
+    std::uint64_t hash_ = 0;
+};
+
+class EnsembleHashes : public EnsembleOutput {
+public:
+    void Finish(const FinishedEnsemble& ensemble) override
+    {
+        for (const RunRecord& record : ensemble.records)
+            lines_ += std::to_string(record.seed) + " " + Hex16(record.hash) + "\n";
+    }
+    void Print(std::ostream& out) override { out << lines_; }
+
+private:
+    std::string lines_;
+};
+
+} // namespace
+
+std::unique_ptr<WorldOutput> MakeWorldHash(const std::string& /*value*/,
+                                           const std::vector<OutputFile*>& /*files*/)
+{
+    return std::make_unique<WorldHash>();
+}
+
+std::unique_ptr<EnsembleOutput> MakeEnsembleHashes(const std::string& /*value*/,
+                                                   const std::vector<OutputFile*>& /*files*/)
+{
+    return std::make_unique<EnsembleHashes>();
+}
+
+} // namespace morvane::lab

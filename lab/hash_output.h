@@ -1,0 +1,25 @@
+// --hash: the final world's 64-bit hash on stdout, so two runs, builds or machines can be
+// compared at a glance.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "lab/output.h"
+#include "lab/output_file.h"
+
+namespace morvane::lab {
+
+// `value` in 16 lowercase hexadecimal digits.
+std::string Hex16(std::uint64_t value);
+
+// One line, the hash of the world; for an ensemble a line "<seed> <hash>" per run, in seed
+// order. Writes no file.
+std::unique_ptr<WorldOutput> MakeWorldHash(const std::string& value,
+                                           const std::vector<OutputFile*>& files);
+std::unique_ptr<EnsembleOutput> MakeEnsembleHashes(const std::string& value,
+                                                   const std::vector<OutputFile*>& files);
+
+} // namespace morvane::lab

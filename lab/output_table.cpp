@@ -1,0 +1,64 @@
+// Adding an output is a file of its own for what it writes, plus one entry here.
+#include "lab/output_table.h"
+
+#include "lab/counts_table.h"
+#include "lab/ensemble_table.h"
+#include "lab/hash_output.h"
+#include "lab/plot_file.h"
+#include "lab/png_image.h"
+#include "lab/state_dump.h"
+#include "lab/stats_table.h"
+#include "lab/summary_table.h"
+
+namespace morvane::lab {
+
+namespace {
+
+std::vector<std::string> TheFile(const std::string& path) { return {path}; }
+
+void CheckFigureName(const std::string& path) { PlotFormatOf(path); }
+
+} // namespace
+
+const std::array<OutputKind, OutputKinds>& Outputs()
+{
+    static const std::array<OutputKind, OutputKinds> table{{
+        {"--state-out", "FILE", "write the whole world as JSON after the run", Describes::OneWorld,
+         false, false, TheFile, nullptr, MakeStateOutput, nullptr},
+        {"--counts-out", "FILE", "write each tick's counts as CSV (tick,animals,plants)",
+         Describes::OneWorld, false, false, TheFile, nullptr, MakeCountsOutput, nullptr},
+        {"--png", "PREFIX",
+         "write PREFIX-space.png and PREFIX-graph.png, the two canvases after the run",
+         Describes::OneWorld, false, false, PictureFiles, nullptr, MakePicturesOutput, nullptr},
+        {"--stats-out", "FILE",
+         "write a CSV row of population, traits, births and deaths every K ticks",
+         Describes::OneWorld, true, false, TheFile, nullptr, MakeStatisticsOutput, nullptr},
+        {"--summary-out", "FILE", "with --runs: write one CSV line per run", Describes::Ensemble,
+         false, false, TheFile, nullptr, nullptr, MakeSummaryOutput},
+        {"--ensemble-out", "FILE",
+         "with --runs: write the 10/50/90 % quantiles across runs every K ticks as CSV",
+         Describes::Ensemble, true, true, TheFile, nullptr, nullptr, MakeQuantilesOutput},
+        {"--plot", "FILE", "draw populations, mean speed and mean turn over time (.png or .svg)",
+         Describes::Either, true, true, TheFile, CheckFigureName, MakeWorldFigure,
+         MakeEnsembleFigure},
+        {"--hash", nullptr,
+         "print the final world's 64-bit hash (with --runs: 'seed hash' for each run)",
+         Describes::Either, false, false, nullptr, nullptr, MakeWorldHash, MakeEnsembleHashes},
+    }};
+    return table;
+}
+
+std::string OptionList(bool (*wanted)(const OutputKind&), const char* last_joint)
+{
+    std::vector<const char*> options;
+    for (const OutputKind& kind : Outputs())
+        if (wanted(kind)) options.push_back(kind.option);
+    std::string list;
+    for (std::size_t k = 0; k < options.size(); ++k) {
+        if (k > 0) list += k + 1 == options.size() ? std::string(" ") + last_joint + " " : ", ";
+        list += options[k];
+    }
+    return list;
+}
+
+} // namespace morvane::lab
