@@ -112,12 +112,7 @@ void RunEnsemble(const Request& request, const std::vector<ScriptedRelease>& rel
     for (std::uint64_t k = 0; k < row_count; ++k)
         rows.push_back(EnsembleAt(records, k, RowTick(k, request.ticks, plan.every)));
 
-    const FinishedEnsemble finished{records, rows, first_seed, request.ticks};
-    for (auto& output : outputs.outputs)
-        output->Finish(finished);
-    outputs.Commit();
-    for (auto& output : outputs.outputs)
-        output->Print(out);
+    outputs.Finish(FinishedEnsemble{records, rows, first_seed, request.ticks}, out);
 }
 
 } // namespace morvane::lab

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "lab/output.h"
@@ -15,11 +16,17 @@ template <typename Output> struct OutputSet {
     std::vector<std::unique_ptr<OutputFile>> files; // in table order
     std::vector<std::unique_ptr<Output>> outputs;   // in table order
 
-    // Renames every file into place, in table order. Throws LabError.
-    void Commit()
+    // The run is over: every output writes what remains, every file is renamed into place
+    // (in table order), and only then do the outputs print, so a run whose files failed
+    // prints nothing. Throws LabError.
+    template <typename Finished> void Finish(const Finished& run, std::ostream& out)
     {
+        for (auto& output : outputs)
+            output->Finish(run);
         for (auto& file : files)
             file->Commit();
+        for (auto& output : outputs)
+            output->Print(out);
     }
 };
 

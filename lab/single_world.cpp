@@ -45,12 +45,7 @@ void RunSingleWorld(const Request& request, const std::vector<ScriptedRelease>& 
         RunTicks(plan, world, random, space, graph, listeners, &progress);
     }
 
-    const FinishedWorld finished{world, space, graph, request.FirstSeed(), request.ticks};
-    for (auto& output : outputs.outputs)
-        output->Finish(finished);
-    outputs.Commit();
-    for (auto& output : outputs.outputs)
-        output->Print(out);
+    outputs.Finish(FinishedWorld{world, space, graph, request.FirstSeed(), request.ticks}, out);
 }
 
 } // namespace morvane::lab
