@@ -26,7 +26,7 @@ packages=(
     g++ cmake make pkg-config git python3
     libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev
+    zlib1g-dev libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev
     xvfb xdotool x11-utils x11-apps imagemagick
     clang-14 libclang-rt-14-dev llvm-14
     clang-format-14
@@ -73,7 +73,8 @@ build_fuzz() {
     cmake -S . -B build/fuzz -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DMORVANE_BUILD_FUZZ=ON -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_TESTS=OFF \
         -DMORVANE_BUILD_BENCH=OFF >/dev/null
-    cmake --build build/fuzz -j "$jobs" --target morvane_fuzz_world morvane_fuzz_events morvane_soak
+    cmake --build build/fuzz -j "$jobs" --target morvane_fuzz_world morvane_fuzz_events \
+        morvane_fuzz_checkpoint morvane_soak
 }
 
 run_fuzz() { # run_fuzz <seconds per target>

@@ -72,6 +72,14 @@ public:
     int Height() const { return height_; }
     Colour At(int x, int y) const { return pixels_[static_cast<std::size_t>(y) * width_ + x]; }
     const std::vector<Colour>& Pixels() const { return pixels_; }
+    // Every pixel at once, row by row, as a kept canvas is restored. Refuses (returning false,
+    // changing nothing) a count other than width x height.
+    bool SetPixels(const std::vector<Colour>& pixels)
+    {
+        if (pixels.size() != pixels_.size()) return false;
+        pixels_ = pixels;
+        return true;
+    }
 
 private:
     int width_;

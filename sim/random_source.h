@@ -48,6 +48,18 @@ public:
             (static_cast<std::uint64_t>(NextBits() >> 8u) * static_cast<std::uint64_t>(n)) >> 24u);
     }
 
+    // The whole state, so a world can be kept and continued exactly: the 64-bit state and the
+    // stream's increment (always odd).
+    std::uint64_t State() const { return state_; }
+    std::uint64_t Increment() const { return increment_; }
+    static RandomSource FromState(std::uint64_t state, std::uint64_t increment)
+    {
+        RandomSource source;
+        source.state_ = state;
+        source.increment_ = increment;
+        return source;
+    }
+
     bool operator==(const RandomSource&) const = default;
 
 private:

@@ -21,8 +21,12 @@ TEST(OutputTable, EveryOutputCanBeMadeWhereverItHasMeaningAndNamesItsFilesFromIt
         EXPECT_EQ(kind.for_ensemble != nullptr, kind.describes != Describes::OneWorld);
         // An output with a value writes files named by it; a flag writes none.
         EXPECT_EQ(kind.value_name != nullptr, kind.files != nullptr);
-        if (kind.files) EXPECT_FALSE(kind.files("x").empty());
-        if (kind.kept) EXPECT_TRUE(kind.sampled) << "rows are kept only when rows are taken";
+        if (kind.files) {
+            EXPECT_FALSE(kind.files("x").empty());
+        }
+        if (kind.kept) {
+            EXPECT_TRUE(kind.sampled) << "rows are kept only when rows are taken";
+        }
     }
 }
 

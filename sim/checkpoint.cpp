@@ -1,0 +1,257 @@
+// Every number is written little-endian, whatever the machine, so a checkpoint made on one
+// machine continues on any other. The state goes through zlib: a checkpoint is mostly the two
+// canvases, and their black pixels compress to almost nothing.
+#include "sim/checkpoint.h"
+
+#include <zlib.h>
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <limits>
+#include <vector>
+
+namespace morvane {
+
+namespace {
+
+constexpr std::string_view Magic = "MORVCKPT";
+constexpr std::size_t MostVersionText = 64; // the program version recorded, in bytes
+
+// Appends numbers of a fixed width, least significant byte first.
+class Writer {
+public:
+    void Bytes(std::string_view bytes) { out_.append(bytes); }
+    template <typename T> void Number(T value)
+    {
+        using Bits = std::make_unsigned_t<T>;
+        auto bits = static_cast<std::uint64_t>(static_cast<Bits>(value));
+        for (std::size_t b = 0; b < sizeof(T); ++b, bits >>= 8)
+            out_.push_back(static_cast<char>(bits & 0xffu));
+    }
+    void Float(float value) { Number(std::bit_cast<std::uint32_t>(value)); }
+    template <std::size_t N> void Floats(const std::array<float, N>& values)
+    {
+        for (float v : values)
+            Float(v);
+    }
+    template <std::size_t N> void Shorts(const std::array<std::int16_t, N>& values)
+    {
+        for (std::int16_t v : values)
+            Number(v);
+    }
+    void Pixels(const Canvas& canvas)
+    {
+        Number(static_cast<std::uint32_t>(canvas.Width()));
+        Number(static_cast<std::uint32_t>(canvas.Height()));
+        for (Colour c : canvas.Pixels())
+            Number(c);
+    }
+    std::string& Text() { return out_; }
+
+private:
+    std::string out_;
+};
+
+// Reads what Writer wrote; running past the end throws `past_end`.
+class Reader {
+public:
+    Reader(std::string_view in, const char* past_end) : in_(in), past_end_(past_end) {}
+    std::string_view Bytes(std::size_t count)
+    {
+        if (in_.size() - at_ < count) throw CheckpointError(past_end_);
+        const std::string_view bytes = in_.substr(at_, count);
+        at_ += count;
+        return bytes;
+    }
+    template <typename T> T Number()
+    {
+        const std::string_view bytes = Bytes(sizeof(T));
+        std::uint64_t bits = 0;
+        for (std::size_t b = sizeof(T); b-- > 0;)
+            bits = (bits << 8) | static_cast<unsigned char>(bytes[b]);
+        return static_cast<T>(static_cast<std::make_unsigned_t<T>>(bits));
+    }
+    float Float() { return std::bit_cast<float>(Number<std::uint32_t>()); }
+    template <std::size_t N> void Floats(std::array<float, N>& values)
+    {
+        for (float& v : values)
+            v = Float();
+    }
+    template <std::size_t N> void Shorts(std::array<std::int16_t, N>& values)
+    {
+        for (std::int16_t& v : values)
+            v = Number<std::int16_t>();
+    }
+    void Pixels(Canvas& canvas)
+    {
+        const auto width = Number<std::uint32_t>(), height = Number<std::uint32_t>();
+        if (width != static_cast<std::uint32_t>(canvas.Width()) ||
+            height != static_cast<std::uint32_t>(canvas.Height()))
+            throw CheckpointError("corrupt (a canvas of the wrong size)");
+        std::vector<Colour> pixels(canvas.Pixels().size());
+        for (Colour& c : pixels)
+            c = Number<std::uint32_t>();
+        canvas.SetPixels(pixels);
+    }
+    std::size_t Left() const { return in_.size() - at_; }
+
+private:
+    std::string_view in_;
+    std::size_t at_ = 0;
+    const char* past_end_;
+};
+
+std::uint32_t Crc32(std::string_view bytes)
+{
+    uLong crc = crc32(0L, Z_NULL, 0);
+    // zlib takes lengths as uInt: feed a huge buffer in pieces.
+    while (!bytes.empty()) {
+        const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
+        crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(piece));
+        bytes.remove_prefix(piece);
+    }
+    return static_cast<std::uint32_t>(crc);
+}
+
+// The size of the one layout this version has: fixed, so no buffer larger than it is ever
+// made for what a header claims.
+constexpr std::size_t StateSize()
+{
+    constexpr std::size_t animal = 4 + 4 + 4 + 2 + 2 + 2 + 4 + 4; // x, y, heading, ..., speed
+    constexpr std::size_t plant = 2 + 2 + 2;
+    constexpr std::size_t canvases =
+        2 * 8 + 4 * (SpaceWidth * SpaceHeight + GraphWidth * GraphHeight);
+    return 4 * 8 + AnimalSlots * animal + PlantSlots * plant + 2 + 6 * 8 + canvases;
+}
+
+std::string State(const Checkpoint& c)
+{
+    Writer w;
+    w.Number(c.ticks_run);
+    w.Number(c.seed);
+    w.Number(c.random.State());
+    w.Number(c.random.Increment());
+    const AnimalTable& a = c.world.animals;
+    w.Floats(a.x), w.Floats(a.y), w.Floats(a.heading), w.Shorts(a.energy), w.Shorts(a.target);
+    w.Shorts(a.mode), w.Floats(a.turn), w.Floats(a.speed);
+    const PlantTable& p = c.world.plants;
+    w.Shorts(p.x), w.Shorts(p.y), w.Shorts(p.size);
+    w.Number(c.world.tick);
+    const LifeTally& t = c.since_row;
+    w.Number(t.born_by_breeding), w.Number(t.born_by_top_up), w.Number(t.died_leaving);
+    w.Number(t.died_exhausted), w.Number(t.died_paying), w.Number(c.born_by_events_since_row);
+    w.Pixels(c.space);
+    w.Pixels(c.graph);
+    if (w.Text().size() != StateSize())
+        throw std::logic_error("a checkpoint's state is not of its fixed size");
+    return std::move(w.Text());
+}
+
+Checkpoint FromState(std::string_view state)
+{
+    Reader r(state, "corrupt (the state ends early)");
+    Checkpoint c;
+    c.ticks_run = r.Number<std::uint64_t>();
+    c.seed = r.Number<std::uint64_t>();
+    const auto random_state = r.Number<std::uint64_t>();
+    const auto increment = r.Number<std::uint64_t>();
+    // The generator's stream must be odd, or it would not run through every state.
+    if (increment % 2 == 0) throw CheckpointError("corrupt (the random source's stream is even)");
+    c.random = RandomSource::FromState(random_state, increment);
+    AnimalTable& a = c.world.animals;
+    r.Floats(a.x), r.Floats(a.y), r.Floats(a.heading), r.Shorts(a.energy), r.Shorts(a.target);
+    r.Shorts(a.mode), r.Floats(a.turn), r.Floats(a.speed);
+    PlantTable& p = c.world.plants;
+    r.Shorts(p.x), r.Shorts(p.y), r.Shorts(p.size);
+    c.world.tick = r.Number<std::int16_t>();
+    if (c.world.tick < 0 || c.world.tick > GraphTickMax)
+        throw CheckpointError("corrupt (the graph's sweep is out of its range)");
+    LifeTally& t = c.since_row;
+    t.born_by_breeding = r.Number<std::int64_t>(), t.born_by_top_up = r.Number<std::int64_t>();
+    t.died_leaving = r.Number<std::int64_t>(), t.died_exhausted = r.Number<std::int64_t>();
+    t.died_paying = r.Number<std::int64_t>();
+    c.born_by_events_since_row = r.Number<std::int64_t>();
+    r.Pixels(c.space);
+    r.Pixels(c.graph);
+    if (r.Left() != 0) throw CheckpointError("corrupt (bytes after the state)");
+    return c;
+}
+
+} // namespace
+
+std::string WriteCheckpoint(const Checkpoint& checkpoint, std::string_view program_version)
+{
+    const std::string state = State(checkpoint);
+    uLongf packed_size = compressBound(static_cast<uLong>(state.size()));
+    std::string packed(packed_size, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packed_size,
+                  reinterpret_cast<const Bytef*>(state.data()), static_cast<uLong>(state.size()),
+                  Z_DEFAULT_COMPRESSION) != Z_OK)
+        throw std::runtime_error("zlib could not compress a checkpoint");
+    packed.resize(packed_size);
+
+    Writer w;
+    w.Bytes(Magic);
+    w.Number(CheckpointFormatVersion);
+    w.Number(WorldRulesVersion);
+    const std::string_view version = program_version.substr(0, MostVersionText);
+    w.Number(static_cast<std::uint16_t>(version.size()));
+    w.Bytes(version);
+    w.Number(static_cast<std::uint64_t>(state.size()));
+    w.Number(static_cast<std::uint64_t>(packed.size()));
+    w.Bytes(packed);
+    w.Number(Crc32(w.Text()));
+    return std::move(w.Text());
+}
+
+Checkpoint ReadCheckpoint(std::string_view bytes)
+{
+    if (bytes.size() < Magic.size() ? Magic.substr(0, bytes.size()) != bytes
+                                    : bytes.substr(0, Magic.size()) != Magic)
+        throw CheckpointError("not a checkpoint");
+    Reader r(bytes, "truncated");
+    r.Bytes(Magic.size());
+    const auto format = r.Number<std::uint32_t>();
+    // Every version ends with the CRC-32 of all before it, so a newer file can be told from a
+    // damaged one without knowing its layout.
+    const bool intact =
+        bytes.size() >= Magic.size() + 8 &&
+        Crc32(bytes.substr(0, bytes.size() - 4)) ==
+            Reader(bytes.substr(bytes.size() - 4), "truncated").Number<std::uint32_t>();
+    if (format > CheckpointFormatVersion) {
+        if (!intact) throw CheckpointError("corrupt (checksum)");
+        throw CheckpointError("format version " + std::to_string(format) +
+                              " is newer than this program reads (" +
+                              std::to_string(CheckpointFormatVersion) + ")");
+    }
+    const auto rules = r.Number<std::uint32_t>();
+    const auto version_size = r.Number<std::uint16_t>();
+    if (version_size > MostVersionText) throw CheckpointError("corrupt (checksum)");
+    r.Bytes(version_size);
+    const auto state_size = r.Number<std::uint64_t>();
+    const auto packed_size = r.Number<std::uint64_t>();
+    if (packed_size > r.Left() || r.Left() - packed_size < 4) throw CheckpointError("truncated");
+    if (!intact) throw CheckpointError("corrupt (checksum)");
+    if (format != CheckpointFormatVersion)
+        throw CheckpointError("corrupt (format version " + std::to_string(format) + ")");
+    if (rules != WorldRulesVersion)
+        throw CheckpointError("written under world rules version " + std::to_string(rules) +
+                              "; this program follows version " +
+                              std::to_string(WorldRulesVersion));
+    const std::string_view packed = r.Bytes(packed_size);
+    if (r.Left() != 4) throw CheckpointError("corrupt (bytes after the checksum)");
+
+    const std::size_t expected = StateSize();
+    if (state_size != expected) throw CheckpointError("corrupt (the state's size)");
+    std::string state(expected, '\0');
+    uLongf unpacked = static_cast<uLongf>(expected);
+    if (uncompress(reinterpret_cast<Bytef*>(state.data()), &unpacked,
+                   reinterpret_cast<const Bytef*>(packed.data()),
+                   static_cast<uLong>(packed.size())) != Z_OK ||
+        unpacked != expected)
+        throw CheckpointError("corrupt (the compressed state)");
+    return FromState(state);
+}
+
+} // namespace morvane
