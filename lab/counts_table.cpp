@@ -2,8 +2,6 @@
 // keeps, rather than made afresh.
 #include "lab/counts_table.h"
 
-#include <cstdio>
-
 #include "lab/csv_columns.h"
 
 namespace morvane::lab {
@@ -31,20 +29,15 @@ namespace {
 
 class CountsOutput : public WorldOutput {
 public:
-    explicit CountsOutput(OutputFile& file) : file_(file) { Write(CountsHeader()); }
+    explicit CountsOutput(OutputFile& file) : file_(file) { file_.Write(CountsHeader()); }
     void Ticked(std::uint64_t tick, const TickCounts& counts) override
     {
         line_.clear();
         AppendCountsLine(line_, {tick, counts});
-        Write(line_);
+        file_.Write(line_);
     }
 
 private:
-    void Write(const std::string& text)
-    {
-        std::fwrite(text.data(), 1, text.size(), file_.Stream());
-    }
-
     OutputFile& file_;
     std::string line_; // the row being written, kept for its storage
 };

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "lab/csv_columns.h"
 
@@ -83,19 +82,14 @@ std::string EnsembleLine(const EnsembleRow& row) { return CsvLine(EnsembleColumn
 
 namespace {
 
-void Write(OutputFile& file, const std::string& text)
-{
-    std::fwrite(text.data(), 1, text.size(), file.Stream());
-}
-
 class QuantilesOutput : public EnsembleOutput {
 public:
     explicit QuantilesOutput(OutputFile& file) : file_(file) {}
     void Finish(const FinishedEnsemble& ensemble) override
     {
-        Write(file_, EnsembleHeader());
+        file_.Write(EnsembleHeader());
         for (const EnsembleRow& row : ensemble.rows)
-            Write(file_, EnsembleLine(row));
+            file_.Write(EnsembleLine(row));
     }
 
 private:

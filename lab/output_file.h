@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 namespace morvane::lab {
 
@@ -18,6 +19,8 @@ public:
     OutputFile& operator=(const OutputFile&) = delete;
 
     std::FILE* Stream() { return stream_; }
+    // Appends `text`; a failure to write shows when the file is committed.
+    void Write(std::string_view text) { std::fwrite(text.data(), 1, text.size(), stream_); }
     const std::string& Path() const { return path_; }
 
     // Flushes, closes and renames into place. Throws LabError on any write failure.

@@ -2,8 +2,6 @@
 // and maximum as the float the table holds; a spreadsheet or a script gets the exact values.
 #include "lab/stats_table.h"
 
-#include <cstdio>
-
 #include "lab/csv_columns.h"
 
 namespace morvane::lab {
@@ -57,15 +55,10 @@ namespace {
 
 class StatisticsOutput : public WorldOutput {
 public:
-    explicit StatisticsOutput(OutputFile& file) : file_(file) { Write(StatsHeader()); }
-    void RowDue(const SampleRow& row) override { Write(StatsLine(row)); }
+    explicit StatisticsOutput(OutputFile& file) : file_(file) { file_.Write(StatsHeader()); }
+    void RowDue(const SampleRow& row) override { file_.Write(StatsLine(row)); }
 
 private:
-    void Write(const std::string& text)
-    {
-        std::fwrite(text.data(), 1, text.size(), file_.Stream());
-    }
-
     OutputFile& file_;
 };
 

@@ -2,8 +2,6 @@
 // thread finished first.
 #include "lab/summary_table.h"
 
-#include <cstdio>
-
 #include "lab/csv_columns.h"
 
 namespace morvane::lab {
@@ -49,7 +47,7 @@ public:
         std::string summary = SummaryHeader();
         for (const RunRecord& record : ensemble.records)
             summary += SummaryLine(record);
-        std::fwrite(summary.data(), 1, summary.size(), file_.Stream());
+        file_.Write(summary);
     }
 
 private:
