@@ -20,8 +20,8 @@
 
 namespace {
 
-using morvane::Checkpoint;
 using morvane::CheckpointError;
+using morvane::RunState;
 
 // Field by field, bit for bit: the bytes between a World's tables are padding, which no
 // checkpoint keeps.
@@ -49,7 +49,7 @@ bool SameBits(const morvane::World& a, const morvane::World& b)
 
 void ReadAndWriteBack(std::string_view bytes)
 {
-    Checkpoint read;
+    RunState read;
     try {
         read = morvane::ReadCheckpoint(bytes);
     } catch (const CheckpointError& e) {
@@ -63,10 +63,10 @@ void ReadAndWriteBack(std::string_view bytes)
 }
 
 // A small real world to edit: the fresh scene a few hundred ticks on, on kept canvases.
-const Checkpoint& Base()
+const RunState& Base()
 {
-    static const Checkpoint base = [] {
-        Checkpoint c;
+    static const RunState base = [] {
+        RunState c;
         morvane::Scene scene = morvane::FreshScene();
         for (int t = 0; t < 300; ++t)
             morvane::RunTick(scene.world, scene.random, c.space, c.graph, &c.since_row);
@@ -87,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ReadAndWriteBack(input.substr(size == 0 ? 0 : 1));
         return 0;
     }
-    Checkpoint edited = Base();
+    RunState edited = Base();
     if (size > 1 && (data[1] & 1) != 0)
         edited.random = morvane::RandomSource::FromState(edited.random.State(), 2);
     auto* raw = reinterpret_cast<std::uint8_t*>(&edited.world);
@@ -95,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::size_t offset = (data[k] | (data[k + 1] << 8)) % sizeof(morvane::World);
         raw[offset] = data[k + 2];
     }
-    Checkpoint read;
+    RunState read;
     try {
         read = morvane::ReadCheckpoint(morvane::WriteCheckpoint(edited, "1.0.0.0"));
     } catch (const CheckpointError& e) {

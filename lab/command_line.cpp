@@ -26,7 +26,7 @@ const CLI::Validator NotAnOption(
 
 // The values as text, read once CLI11 has taken the command line apart.
 struct Texts {
-    std::string ticks, seed, every, runs, threads, events;
+    std::string ticks, seed, every, runs, threads, events, resume, checkpoint_every;
     std::array<std::string, OutputKinds> outputs;
     std::array<bool, OutputKinds> flags{};
 };
@@ -52,12 +52,23 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
     auto text = [&](const char* name, std::string& into, const char* help, const char* type) {
         return app.add_option(name, into, help)->type_name(type)->check(NotAnOption);
     };
-    text("--ticks", texts.ticks, "ticks to run on a fresh world", "N")->required();
+    text("--ticks", texts.ticks, "ticks to run, on a fresh world or on from --resume", "N")
+        ->required();
     text("--seed", texts.seed,
-         "start the random source from this seed (0 to 2^64-1); the first seed with --runs", "S");
+         "start the random source from this seed (0 to 2^64-1); the first seed with --runs; "
+         "with --resume, draw from it instead of the kept random source",
+         "S");
     text("--events", texts.events,
-         "mouse releases to deliver: '<ticks before> <left|right|middle> <x> <y>' a line", "FILE");
+         "mouse releases to deliver: '<ticks before> <left|right|middle> <x> <y>' a line, the "
+         "ticks counted from the world's creation",
+         "FILE");
+    text("--resume", texts.resume,
+         "go on from a checkpoint of --checkpoint-out (with --runs and --seed: fork it into runs "
+         "that differ only by chance)",
+         "FILE");
     AddOutputs(app, texts, true);
+    text("--checkpoint-every", texts.checkpoint_every,
+         "with --checkpoint-out: also replace it whenever the tick count is a multiple of K", "K");
     text("--every", texts.every,
          "ticks between the rows of --stats-out, --ensemble-out and --plot (default 100)", "K");
     text("--runs", texts.runs,
@@ -75,6 +86,9 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
     if (app.count("--seed") > 0) request.seed = ReadWholeNumber("--seed", texts.seed);
     if (app.count("--every") > 0)
         request.every = ReadWholeNumber("--every", texts.every, 1, LargestWholeNumber);
+    if (app.count("--checkpoint-every") > 0)
+        request.checkpoint_every =
+            ReadWholeNumber("--checkpoint-every", texts.checkpoint_every, 1, LargestWholeNumber);
     if (app.count("--runs") > 0) request.runs = ReadWholeNumber("--runs", texts.runs, 1, MostRuns);
     if (app.count("--threads") > 0)
         request.threads = ReadWholeNumber("--threads", texts.threads, 1, MostThreads);
@@ -83,6 +97,9 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
     if (app.count("--events") > 0 && texts.events.empty())
         throw LabError("--events needs a file name");
     request.events = texts.events;
+    if (app.count("--resume") > 0 && texts.resume.empty())
+        throw LabError("--resume needs a file name");
+    request.resume = texts.resume;
     for (std::size_t k = 0; k < OutputKinds; ++k) {
         const OutputKind& kind = Outputs()[k];
         if (app.count(kind.option) == 0) continue;

@@ -1,5 +1,6 @@
 // Each run is a world of its own with its own random source, and its record goes to the slot
-// of its seed, so which thread ran it, and when, cannot show in any output.
+// of its seed, so which thread ran it, and when, cannot show in any output. A fork is an
+// ensemble whose runs start from a kept world instead of a fresh one.
 #include "lab/ensemble.h"
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "lab/ensemble_table.h"
 #include "lab/lab_error.h"
 #include "lab/output_set.h"
+#include "lab/plot_axis.h"
 #include "lab/tick_loop.h"
 #include "sim/world_hash.h"
 
@@ -35,25 +37,22 @@ private:
     std::vector<RunSample>& samples_;
 };
 
-RunRecord RunOne(const RunPlan& plan, std::uint64_t seed, bool keep_samples,
+// Run `seed` of the ensemble: `start` going on with its random source restarted from `seed`.
+RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t seed,
                  ProgressMeter& progress)
 {
     RunRecord record;
     record.seed = seed;
-    record.ticks = plan.ticks;
-    World world{};
-    RandomSource random = RandomSource::FromSeed(seed);
-    Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
-    if (keep_samples) record.samples.reserve(RowCount(plan.ticks, plan.every));
+    RunState run = start;
+    run.random = RandomSource::FromSeed(seed);
+    run.seed = seed;
+    if (plan.take_rows) record.samples.reserve(RowsOf(plan, start.ticks_run).Count());
     SampleKeeper keeper(record.samples);
-    RunListener nobody;
-    RunPlan sampled = plan;
-    if (!keep_samples) sampled.every = 0;
-    record.totals = RunTicks(sampled, world, random, space, graph,
-                             keep_samples ? static_cast<RunListener&>(keeper) : nobody, &progress);
-    record.final_census = TakeCensus(world);
-    record.final_plants = LivingPlants(world);
-    record.hash = HashWorld(world);
+    record.totals = RunTicks(plan, run, keeper, &progress);
+    record.ticks = run.ticks_run;
+    record.final_census = TakeCensus(run.world);
+    record.final_plants = LivingPlants(run.world);
+    record.hash = HashWorld(run.world);
     return record;
 }
 
@@ -61,16 +60,22 @@ RunRecord RunOne(const RunPlan& plan, std::uint64_t seed, bool keep_samples,
 
 std::uint64_t DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-void RunEnsemble(const Request& request, const std::vector<ScriptedRelease>& releases,
-                 std::ostream& warnings, std::ostream& out)
+void RunEnsemble(const Request& request, RunState start,
+                 const std::vector<ScriptedRelease>& releases, std::ostream& warnings,
+                 std::ostream& out, const volatile std::sig_atomic_t* stop)
 {
     OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(request);
-    WarnLateReleases(releases, request.events, request.ticks, warnings);
+    RunPlan plan = PlanOf(request, start);
+    plan.releases = &releases;
+    plan.stop = stop;
+    plan.take_rows = request.Asks(Kept); // no ensemble output streams its rows
+    WarnLateReleases(releases, request.events, plan.to, warnings);
 
+    // No ensemble output looks at a canvas.
+    start.space = Canvas::Discarding(), start.graph = Canvas::Discarding();
     const std::uint64_t runs = *request.runs, first_seed = request.FirstSeed();
-    const bool keep_samples = request.Asks(Kept);
-    const RunPlan plan{request.ticks, request.RowSpacing(), &releases};
     std::vector<RunRecord> records(runs);
+    std::atomic<std::uint64_t> ticks_done{0};
     {
         ProgressMeter progress(static_cast<double>(request.ticks) * static_cast<double>(runs),
                                ProgressWanted(request.quiet), stderr);
@@ -79,8 +84,11 @@ void RunEnsemble(const Request& request, const std::vector<ScriptedRelease>& rel
         std::exception_ptr failure;
         auto work = [&] {
             try {
-                for (std::uint64_t k; (k = next.fetch_add(1)) < runs;)
-                    records[k] = RunOne(plan, first_seed + k, keep_samples, progress);
+                for (std::uint64_t k; (k = next.fetch_add(1)) < runs;) {
+                    if (stop && *stop != 0) break;
+                    records[k] = RunOne(plan, start, first_seed + k, progress);
+                    ticks_done += records[k].ticks - start.ticks_run;
+                }
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(failure_mutex);
                 if (!failure) failure = std::current_exception();
@@ -104,15 +112,22 @@ void RunEnsemble(const Request& request, const std::vector<ScriptedRelease>& rel
             throw LabError("--threads " + std::to_string(threads) +
                            ": the system would not start that many threads");
         if (failure) std::rethrow_exception(failure);
-    }
+    } // the bar is wiped here, before anything else is said
+    if (stop && *stop != 0)
+        throw RunInterrupted(
+            *stop, "interrupted after " + GroupedDigits(ticks_done) + " of " +
+                       GroupedDigits(request.ticks * runs) + " ticks of " + GroupedDigits(runs) +
+                       " runs; nothing was written (an ensemble keeps no checkpoint)");
 
     // The rows across the runs, worked out once for every output that keeps rows.
     std::vector<EnsembleRow> rows;
-    const std::uint64_t row_count = keep_samples ? RowCount(request.ticks, plan.every) : 0;
+    const RowSchedule schedule = RowsOf(plan, start.ticks_run);
+    const std::uint64_t row_count = plan.take_rows ? schedule.Count() : 0;
     for (std::uint64_t k = 0; k < row_count; ++k)
-        rows.push_back(EnsembleAt(records, k, RowTick(k, request.ticks, plan.every)));
+        rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
 
-    outputs.Finish(FinishedEnsemble{records, rows, first_seed, request.ticks}, out);
+    outputs.Finish(
+        FinishedEnsemble{records, rows, first_seed, plan.to, start.ticks_run, plan.resumed}, out);
 }
 
 } // namespace morvane::lab

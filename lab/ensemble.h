@@ -1,22 +1,27 @@
 // An ensemble: R runs from seeds S, S+1, ..., S+R-1 spread over threads, each through the
-// same tick loop as a single world, and their outputs made once every run is done.
+// same tick loop as a single world, and their outputs made once every run is done; or a fork,
+// R runs going on from one kept world, run r drawing from seed S + r.
 #pragma once
 
+#include <csignal>
 #include <ostream>
 #include <vector>
 
 #include "lab/events_file.h"
 #include "lab/request.h"
+#include "sim/run_state.h"
 
 namespace morvane::lab {
 
 // The default thread count: the machine's cores, or 1 when it cannot tell.
 std::uint64_t DefaultThreads();
 
-// Runs the ensemble the request describes, every run with the same `releases` (ordered by
-// after_ticks). Every output comes out the same whatever the number of threads. Throws
-// LabError; no output is then left.
-void RunEnsemble(const Request& request, const std::vector<ScriptedRelease>& releases,
-                 std::ostream& warnings, std::ostream& out);
+// Runs the ensemble the request describes from `start`, a fresh world or a kept one, every
+// run with the same `releases` (ordered by after_ticks) and the random source restarted from
+// its own seed. Every output comes out the same whatever the number of threads. Throws
+// LabError; no output is then left. Stopped by `stop`, it throws RunInterrupted.
+void RunEnsemble(const Request& request, RunState start,
+                 const std::vector<ScriptedRelease>& releases, std::ostream& warnings,
+                 std::ostream& out, const volatile std::sig_atomic_t* stop);
 
 } // namespace morvane::lab

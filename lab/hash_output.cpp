@@ -20,7 +20,7 @@ namespace {
 
 class WorldHash : public WorldOutput {
 public:
-    void Finish(const FinishedWorld& run) override { hash_ = HashWorld(run.world); }
+    void Finish(const RunState& run) override { hash_ = HashWorld(run.world); }
     void Print(std::ostream& out) override { out << Hex16(hash_) << "\n"; }
 
 private:

@@ -4,13 +4,20 @@
 #include <iostream>
 
 #include "lab/command_line.h"
+#include "lab/lab_error.h"
 #include "lab/request.h"
+#include "lab/stop_signals.h"
 
 int main(int argc, char** argv)
 {
+    using namespace morvane::lab;
     try {
-        const auto request = morvane::lab::ReadCommandLine(argc, argv, std::cout);
-        if (request) morvane::lab::RunRequest(*request, std::cerr, std::cout);
+        const StopSignals signals;
+        const auto request = ReadCommandLine(argc, argv, std::cout);
+        if (request) RunRequest(*request, std::cerr, std::cout, &StopSignals::Flag());
+    } catch (const RunInterrupted& stopped) {
+        std::cerr << "morvane-lab: " << stopped.what() << "\n";
+        return ExitStatusAfter(stopped.signal);
     } catch (const std::exception& e) {
         std::cerr << "morvane-lab: error: " << e.what() << "\n";
         return 2; // bad input

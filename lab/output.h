@@ -3,33 +3,30 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
-#include "display/canvas.h"
 #include "lab/tick_loop.h"
-#include "sim/world.h"
+#include "sim/run_state.h"
 
 namespace morvane::lab {
 
 struct RunRecord;
 struct EnsembleRow;
 
-// One world as its run left it.
-struct FinishedWorld {
-    const World& world;
-    const Canvas& space;
-    const Canvas& graph;
-    std::uint64_t seed;  // the random source's seed
-    std::uint64_t ticks; // ticks run
-};
-
 class WorldOutput : public RunListener {
 public:
     // Whether the run must keep what it draws (else it draws on canvases that keep nothing).
     virtual bool NeedsCanvases() const { return false; }
-    // The run is over: write what remains into the output's files.
-    virtual void Finish(const FinishedWorld& /*run*/) {}
+    // The run is over, `run` its whole state at the end: write what remains into the
+    // output's files.
+    virtual void Finish(const RunState& /*run*/) {}
+    // The run was stopped early, `run` its whole state at its last tick: an output that keeps
+    // worlds to go on from writes and commits its file now, and names it. The other outputs'
+    // files are left unwritten.
+    virtual std::optional<std::string> Interrupted(const RunState& /*run*/) { return {}; }
     // Every output's files are in place.
     virtual void Print(std::ostream& /*out*/) {}
 };
@@ -39,7 +36,9 @@ struct FinishedEnsemble {
     const std::vector<RunRecord>& records;
     const std::vector<EnsembleRow>& rows; // every K ticks, when an output keeps rows; else none
     std::uint64_t first_seed;
-    std::uint64_t ticks; // ticks each run ran
+    std::uint64_t ticks; // ticks each run's world has run, from its creation
+    std::uint64_t from;  // ticks the world had run when the runs began: 0, or a fork's
+    bool resumed;        // the runs went on from a kept world
 };
 
 class EnsembleOutput {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <ostream>
+#include <string>
 #include <vector>
 
 #include "lab/output.h"
@@ -27,6 +29,16 @@ template <typename Output> struct OutputSet {
             file->Commit();
         for (auto& output : outputs)
             output->Print(out);
+    }
+
+    // The run was stopped early: an output that keeps worlds to go on from writes its file,
+    // whose name is returned; every other file is removed with the set, unwritten.
+    std::optional<std::string> Interrupt(const RunState& run)
+    {
+        std::optional<std::string> kept;
+        for (auto& output : outputs)
+            if (auto file = output->Interrupted(run)) kept = std::move(file);
+        return kept;
     }
 };
 

@@ -1,6 +1,7 @@
 // Adding an output is a file of its own for what it writes, plus one entry here.
 #include "lab/output_table.h"
 
+#include "lab/checkpoint_file.h"
 #include "lab/counts_table.h"
 #include "lab/ensemble_table.h"
 #include "lab/hash_output.h"
@@ -23,27 +24,38 @@ void CheckFigureName(const std::string& path) { PlotFormatOf(path); }
 const std::array<OutputKind, OutputKinds>& Outputs()
 {
     static const std::array<OutputKind, OutputKinds> table{{
+        // option, value, help, describes,
+        //     sampled, kept, tallied, keeps worlds, files, check, for one world, for an ensemble
         {"--state-out", "FILE", "write the whole world as JSON after the run", Describes::OneWorld,
-         false, false, TheFile, nullptr, MakeStateOutput, nullptr},
+         false, false, false, false, TheFile, nullptr, MakeStateOutput, nullptr},
         {"--counts-out", "FILE", "write each tick's counts as CSV (tick,animals,plants)",
-         Describes::OneWorld, false, false, TheFile, nullptr, MakeCountsOutput, nullptr},
+         Describes::OneWorld, false, false, false, false, TheFile, nullptr, MakeCountsOutput,
+         nullptr},
         {"--png", "PREFIX",
          "write PREFIX-space.png and PREFIX-graph.png, the two canvases after the run",
-         Describes::OneWorld, false, false, PictureFiles, nullptr, MakePicturesOutput, nullptr},
+         Describes::OneWorld, false, false, false, false, PictureFiles, nullptr, MakePicturesOutput,
+         nullptr},
         {"--stats-out", "FILE",
          "write a CSV row of population, traits, births and deaths every K ticks",
-         Describes::OneWorld, true, false, TheFile, nullptr, MakeStatisticsOutput, nullptr},
+         Describes::OneWorld, true, false, true, false, TheFile, nullptr, MakeStatisticsOutput,
+         nullptr},
+        {"--checkpoint-out", "FILE",
+         "write a checkpoint to go on from with --resume, after the run or when it is stopped",
+         Describes::OneWorld, false, false, false, true, TheFile, nullptr, MakeCheckpointOutput,
+         nullptr},
         {"--summary-out", "FILE", "with --runs: write one CSV line per run", Describes::Ensemble,
-         false, false, TheFile, nullptr, nullptr, MakeSummaryOutput},
+         false, false, false, false, TheFile, nullptr, nullptr, MakeSummaryOutput},
         {"--ensemble-out", "FILE",
          "with --runs: write the 10/50/90 % quantiles across runs every K ticks as CSV",
-         Describes::Ensemble, true, true, TheFile, nullptr, nullptr, MakeQuantilesOutput},
+         Describes::Ensemble, true, true, false, false, TheFile, nullptr, nullptr,
+         MakeQuantilesOutput},
         {"--plot", "FILE", "draw populations, mean speed and mean turn over time (.png or .svg)",
-         Describes::Either, true, true, TheFile, CheckFigureName, MakeWorldFigure,
+         Describes::Either, true, true, false, false, TheFile, CheckFigureName, MakeWorldFigure,
          MakeEnsembleFigure},
         {"--hash", nullptr,
          "print the final world's 64-bit hash (with --runs: 'seed hash' for each run)",
-         Describes::Either, false, false, nullptr, nullptr, MakeWorldHash, MakeEnsembleHashes},
+         Describes::Either, false, false, false, false, nullptr, nullptr, MakeWorldHash,
+         MakeEnsembleHashes},
     }};
     return table;
 }

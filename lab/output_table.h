@@ -22,8 +22,10 @@ struct OutputKind {
     const char* value_name; // "FILE", "PREFIX"; nullptr for a flag, which takes no value
     const char* help;
     Describes describes;
-    bool sampled; // takes the sample rows every --every ticks
-    bool kept;    // keeps those rows in memory until the end
+    bool sampled;      // takes the sample rows every --every ticks
+    bool kept;         // keeps those rows in memory until the end
+    bool tallied;      // reports the births and deaths between rows
+    bool keeps_worlds; // writes checkpoints, to go on from with --resume
     // The files the output writes, from the value given; nullptr for none (stdout only).
     std::vector<std::string> (*files)(const std::string& value);
     // Refuses a value the output cannot use (throws LabError); nullptr when any will do.
@@ -36,7 +38,7 @@ struct OutputKind {
                                                     const std::vector<OutputFile*>& files);
 };
 
-inline constexpr std::size_t OutputKinds = 8;
+inline constexpr std::size_t OutputKinds = 9;
 
 // Every output, in the order of the help; files are opened and committed in this order too.
 const std::array<OutputKind, OutputKinds>& Outputs();

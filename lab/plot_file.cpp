@@ -43,6 +43,8 @@ void DrawFigure(cairo_t* cr, const PlotSeries& series)
     cairo_show_text(cr, series.title.c_str());
     cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
 
+    const double first =
+        series.points.empty() ? 0 : static_cast<double>(series.points.front().tick);
     const double last = series.points.empty() ? 0 : static_cast<double>(series.points.back().tick);
     const std::string middle = series.ensemble ? "median of " : "";
     const std::string band = series.ensemble ? "band: 10\xe2\x80\x93"
@@ -50,7 +52,7 @@ void DrawFigure(cairo_t* cr, const PlotSeries& series)
                                              : "band: mean \xc2\xb1 1 standard deviation";
     const double left = 88, width = PlotWidth - left - 44;
     DrawPanel(
-        cr, {left, 48, width, 300}, series.points, last,
+        cr, {left, 48, width, 300}, series.points, first, last,
         {{series.ensemble ? "plants (median)" : "plants", PlantGreen, &PlotPoint::plants},
          {series.ensemble ? "animals (median)" : "animals", AnimalOrangeRed, &PlotPoint::animals}},
         {"living (count)",
@@ -58,10 +60,10 @@ void DrawFigure(cairo_t* cr, const PlotSeries& series)
                            "90 % of runs"
                          : "",
          false});
-    DrawPanel(cr, {left, 410, width, 150}, series.points, last,
+    DrawPanel(cr, {left, 410, width, 150}, series.points, first, last,
               {{middle + "mean speed", SpeedBlue, &PlotPoint::speed}},
               {"speed (pixels/tick)", band, false});
-    DrawPanel(cr, {left, 614, width, 150}, series.points, last,
+    DrawPanel(cr, {left, 614, width, 150}, series.points, first, last,
               {{middle + "mean turning rate", TurnPurple, &PlotPoint::turn}},
               {"turn (radians/tick)", band, true});
 }
@@ -133,10 +135,10 @@ public:
                                   OneDeviation(present, row.animals.speed),
                                   OneDeviation(present, row.animals.turn)});
     }
-    void Finish(const FinishedWorld& run) override
+    void Finish(const RunState& run) override
     {
         series_.title = "Morvane: one run from seed " + GroupedDigits(run.seed) + ", " +
-                        GroupedDigits(run.ticks) + " ticks";
+                        GroupedDigits(run.ticks_run) + " ticks";
         WritePlot(file_.Stream(), format_, series_);
     }
 
@@ -157,9 +159,14 @@ public:
         PlotSeries series;
         series.ensemble = true;
         const std::uint64_t runs = ensemble.records.size();
-        series.title = "Morvane: " + GroupedDigits(runs) + (runs == 1 ? " run" : " runs") +
-                       " from seed " + GroupedDigits(ensemble.first_seed) + ", " +
-                       GroupedDigits(ensemble.ticks) + " ticks each";
+        series.title = "Morvane: " + GroupedDigits(runs) + (runs == 1 ? " run" : " runs");
+        if (ensemble.resumed)
+            series.title += " forked at tick " + GroupedDigits(ensemble.from) + " from seed " +
+                            GroupedDigits(ensemble.first_seed) + ", to " +
+                            GroupedDigits(ensemble.ticks) + " ticks";
+        else
+            series.title += " from seed " + GroupedDigits(ensemble.first_seed) + ", " +
+                            GroupedDigits(ensemble.ticks) + " ticks each";
         for (const EnsembleRow& row : ensemble.rows) {
             const bool present = row.runs_with_animals > 0;
             series.points.push_back({row.tick, Spread(true, row.animals), Spread(true, row.plants),

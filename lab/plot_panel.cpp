@@ -153,7 +153,8 @@ void DrawLegend(cairo_t* cr, const PanelBox& b, const std::vector<PanelTrace>& t
 } // namespace
 
 void DrawPanel(cairo_t* cr, const PanelBox& box, const std::vector<PlotPoint>& points,
-               double last_tick, const std::vector<PanelTrace>& traces, const PanelText& text)
+               double first_tick, double last_tick, const std::vector<PanelTrace>& traces,
+               const PanelText& text)
 {
     double low = INFINITY, high = -INFINITY;
     for (const PlotPoint& p : points)
@@ -163,7 +164,10 @@ void DrawPanel(cairo_t* cr, const PanelBox& box, const std::vector<PlotPoint>& p
                 high = std::max(high, (p.*t.member).high);
             }
     if (!(low <= high)) low = 0, high = 1; // nothing to show: an empty panel with an axis
-    Mapping m{box, MakeAxis(0, std::max(last_tick, 1.0), 7, false), MakeAxis(low, high, 5, true)};
+    // A run from a fresh world starts at tick 0, and a run of no ticks still gets a time axis
+    // that runs forward; a resumed run's axis starts at its first row.
+    const double end = first_tick == 0 ? std::max(last_tick, 1.0) : last_tick;
+    Mapping m{box, MakeAxis(first_tick, end, 7, false), MakeAxis(low, high, 5, true)};
 
     cairo_set_font_size(cr, FontSize);
     DrawAxes(cr, m, text);

@@ -31,8 +31,9 @@ struct PanelText {
     bool time_label = false; // name the time axis under this panel
 };
 
-// Draws the panel for `points` over ticks 0..`last_tick`.
+// Draws the panel for `points` over ticks `first_tick`..`last_tick`.
 void DrawPanel(cairo_t* cr, const PanelBox& box, const std::vector<PlotPoint>& points,
-               double last_tick, const std::vector<PanelTrace>& traces, const PanelText& text);
+               double first_tick, double last_tick, const std::vector<PanelTrace>& traces,
+               const PanelText& text);
 
 } // namespace morvane::lab

@@ -58,7 +58,7 @@ class PicturesOutput : public WorldOutput {
 public:
     PicturesOutput(OutputFile& space, OutputFile& graph) : space_(space), graph_(graph) {}
     bool NeedsCanvases() const override { return true; }
-    void Finish(const FinishedWorld& run) override
+    void Finish(const RunState& run) override
     {
         WritePng(space_.Stream(), run.space);
         WritePng(graph_.Stream(), run.graph);

@@ -27,6 +27,13 @@ bool Request::Asks(bool (*wanted)(const OutputKind&)) const
     return false;
 }
 
+const std::string* Request::ValueOf(bool (*wanted)(const OutputKind&)) const
+{
+    for (std::size_t k = 0; k < OutputKinds; ++k)
+        if (outputs[k] && wanted(Outputs()[k])) return &*outputs[k];
+    return nullptr;
+}
+
 namespace {
 
 bool DescribesOneWorld(const OutputKind& kind) { return kind.describes == Describes::OneWorld; }
@@ -36,6 +43,8 @@ bool WritesForEnsembles(const OutputKind& kind)
 }
 bool Sampled(const OutputKind& kind) { return kind.sampled; }
 bool Kept(const OutputKind& kind) { return kind.kept; }
+bool Tallied(const OutputKind& kind) { return kind.tallied; }
+bool KeepsWorlds(const OutputKind& kind) { return kind.keeps_worlds; }
 
 } // namespace
 
@@ -48,6 +57,9 @@ void CheckCombinations(const Request& request)
                                " describes a single world and cannot be combined with --runs "
                                "(use " +
                                OptionList(WritesForEnsembles, "or") + ")");
+        if (request.Resumed() && !request.seed)
+            throw LabError("--resume with --runs forks the kept world into runs that differ only "
+                           "by chance, so it needs --seed S (run r then draws from seed S + r)");
         const std::uint64_t first = request.FirstSeed();
         if (*request.runs - 1 > LargestWholeNumber - first)
             throw LabError("--runs " + std::to_string(*request.runs) + " from seed " +
@@ -58,21 +70,55 @@ void CheckCombinations(const Request& request)
                 throw LabError(std::string(Outputs()[k].option) + " needs --runs");
         if (request.threads) throw LabError("--threads needs --runs");
     }
+    if (request.checkpoint_every && !request.Asks(KeepsWorlds))
+        throw LabError("--checkpoint-every needs --checkpoint-out, the file it replaces");
 
-    if (request.every && !request.Asks(Sampled))
+    // A checkpoint carries the births and deaths since the last row of K ticks, for the rows
+    // of a resumed --stats-out, so --every has a meaning for it too.
+    if (request.every && !request.Asks(Sampled) && !request.Asks(KeepsWorlds))
         throw LabError("--every sets the rows of " + OptionList(Sampled, "and") +
                        ", and none of them is asked for");
     for (std::size_t k = 0; k < OutputKinds; ++k)
         if (request.outputs[k] && Outputs()[k].check) Outputs()[k].check(*request.outputs[k]);
+}
+
+RunPlan PlanOf(const Request& request, const RunState& start)
+{
+    RunPlan plan;
+    plan.to = start.ticks_run + request.ticks; // CheckRunFits refuses a sum past 2^64 - 1
+    plan.every = request.RowSpacing();
+    plan.take_rows = request.Asks(Sampled);
+    plan.resumed = request.Resumed();
+    return plan;
+}
+
+void CheckRunFits(const Request& request, const RunState& start)
+{
+    const std::uint64_t from = start.ticks_run;
+    if (request.ticks > LargestWholeNumber - from)
+        throw LabError("--ticks " + std::to_string(request.ticks) + " from the " +
+                       std::to_string(from) + " ticks of " + request.resume +
+                       " would run beyond 18446744073709551615 ticks");
 
     // Sampled outputs that stream their rows need no memory; those that keep them do.
-    const std::uint64_t rows = RowCount(request.ticks, request.RowSpacing());
+    const RunPlan plan = PlanOf(request, start);
+    const std::uint64_t rows = RowsOf(plan, from).Count();
     const std::uint64_t runs = request.runs.value_or(1);
     if (request.Asks(Kept) && rows > MostSamples / runs)
         throw LabError(std::to_string(runs) + (runs == 1 ? " run" : " runs") + " of " +
                        std::to_string(rows) + " rows would keep more than " +
                        std::to_string(MostSamples) +
                        " samples in memory (take a larger --every or fewer --runs)");
+
+    // A resumed run's first row counts the births and deaths since the last row of K before
+    // the checkpoint; the checkpoint carries them since its own last row.
+    const std::uint64_t last_row = LastRowAtOrBefore(from, plan.every);
+    if (request.Resumed() && request.Asks(Tallied) && last_row != start.since_row_tick)
+        throw LabError("--every " + std::to_string(plan.every) + ": " + request.resume +
+                       " counts births and deaths from tick " +
+                       std::to_string(start.since_row_tick) + ", but rows every " +
+                       std::to_string(plan.every) + " ticks had their last at tick " +
+                       std::to_string(last_row) + " (resume with the --every it was written with)");
 }
 
 void RefuseSharedFiles(const Request& request)
@@ -80,13 +126,16 @@ void RefuseSharedFiles(const Request& request)
     struct NamedFile {
         const char* role; // the option that names it
         std::string path;
+        bool resumed = false;      // the checkpoint read whole before the first tick
+        bool keeps_worlds = false; // an output that writes a checkpoint
     };
     std::vector<NamedFile> files;
     if (!request.events.empty()) files.push_back({"--events", request.events});
+    if (request.Resumed()) files.push_back({"--resume", request.resume, true});
     for (std::size_t k = 0; k < OutputKinds; ++k)
         if (request.outputs[k] && Outputs()[k].files)
             for (const std::string& path : Outputs()[k].files(*request.outputs[k]))
-                files.push_back({Outputs()[k].option, path});
+                files.push_back({Outputs()[k].option, path, false, KeepsWorlds(Outputs()[k])});
 
     std::vector<std::filesystem::path> seen;
     for (const NamedFile& file : files) {
@@ -97,7 +146,11 @@ void RefuseSharedFiles(const Request& request)
         std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, ec);
         if (ec) canonical = absolute.lexically_normal();
         const auto earlier = std::find(seen.begin(), seen.end(), canonical);
-        if (earlier != seen.end())
+        // The checkpoint a run resumed is read whole before the first tick, so the run may
+        // keep its own end there.
+        const bool replaces_resumed =
+            earlier != seen.end() && files[earlier - seen.begin()].resumed && file.keeps_worlds;
+        if (earlier != seen.end() && !replaces_resumed)
             throw LabError(std::string(files[earlier - seen.begin()].role) + " and " + file.role +
                            " both name " + file.path);
         seen.push_back(canonical);

@@ -1,8 +1,10 @@
 // Everything that can be refused is refused before the first tick, in the order a user would
-// fix it: options that contradict each other, the events file, then outputs that clash.
+// fix it: options that contradict each other, the events file, the checkpoint, then outputs
+// that clash and a run that cannot go on from where it starts.
 #include <algorithm>
 #include <vector>
 
+#include "lab/checkpoint_file.h"
 #include "lab/ensemble.h"
 #include "lab/events_file.h"
 #include "lab/request.h"
@@ -10,7 +12,25 @@
 
 namespace morvane::lab {
 
-void RunRequest(const Request& request, std::ostream& warnings, std::ostream& out)
+namespace {
+
+// A fresh world from the first seed, or the kept one; a single run resumed with --seed asks
+// what chance would have done from there, so its random source starts again.
+RunState StartOf(const Request& request)
+{
+    if (!request.Resumed()) return FreshRun(request.FirstSeed());
+    RunState start = ReadCheckpointFile(request.resume);
+    if (request.seed && !request.Ensemble()) {
+        start.random = RandomSource::FromSeed(*request.seed);
+        start.seed = *request.seed;
+    }
+    return start;
+}
+
+} // namespace
+
+void RunRequest(const Request& request, std::ostream& warnings, std::ostream& out,
+                const volatile std::sig_atomic_t* stop)
 {
     CheckCombinations(request);
     std::vector<ScriptedRelease> releases;
@@ -19,11 +39,13 @@ void RunRequest(const Request& request, std::ostream& warnings, std::ostream& ou
                      [](const ScriptedRelease& a, const ScriptedRelease& b) {
                          return a.after_ticks < b.after_ticks;
                      });
+    RunState start = StartOf(request);
     RefuseSharedFiles(request);
+    CheckRunFits(request, start);
     if (request.Ensemble())
-        RunEnsemble(request, releases, warnings, out);
+        RunEnsemble(request, std::move(start), releases, warnings, out, stop);
     else
-        RunSingleWorld(request, releases, warnings, out);
+        RunSingleWorld(request, std::move(start), releases, warnings, out, stop);
 }
 
 } // namespace morvane::lab

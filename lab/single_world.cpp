@@ -3,30 +3,61 @@
 #include "lab/single_world.h"
 
 #include <cstdio>
+#include <optional>
 
-#include "display/canvas.h"
+#include "lab/checkpoint_file.h"
+#include "lab/lab_error.h"
 #include "lab/output_set.h"
+#include "lab/plot_axis.h"
 #include "lab/tick_loop.h"
-#include "sim/random_source.h"
-#include "sim/world.h"
 
 namespace morvane::lab {
 
 namespace {
 
-bool Sampled(const OutputKind& kind) { return kind.sampled; }
+bool KeepsWorlds(const OutputKind& kind) { return kind.keeps_worlds; }
+
+// `path` as one word a shell reads back as it is: quoted only when it needs to be.
+std::string ShellWord(const std::string& path)
+{
+    const bool plain =
+        !path.empty() && path.find_first_not_of("abcdefghijklmnopqrstuvwxyz"
+                                                "ABCDEFGHIJKLMNOPQRSTUVWXYZ"
+                                                "0123456789._-/+,:=@%") == std::string::npos;
+    if (plain) return path;
+    std::string word = "'";
+    for (char c : path)
+        word += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return word + "'";
+}
+
+RunInterrupted Stopped(int signal, std::uint64_t done, std::uint64_t asked,
+                       const std::optional<std::string>& kept)
+{
+    std::string line =
+        "interrupted after " + GroupedDigits(done) + " of " + GroupedDigits(asked) + " ticks; ";
+    if (kept)
+        line += "continue with --resume " + ShellWord(*kept) + " --ticks " +
+                std::to_string(asked - done);
+    else
+        line += "nothing was written (--checkpoint-out keeps a world to go on from)";
+    return RunInterrupted(signal, line);
+}
 
 } // namespace
 
-void RunSingleWorld(const Request& request, const std::vector<ScriptedRelease>& releases,
-                    std::ostream& warnings, std::ostream& out)
+void RunSingleWorld(const Request& request, RunState start,
+                    const std::vector<ScriptedRelease>& releases, std::ostream& warnings,
+                    std::ostream& out, const volatile std::sig_atomic_t* stop)
 {
     OutputSet<WorldOutput> outputs = OpenWorldOutputs(request);
+    RunPlan plan = PlanOf(request, start);
+    plan.releases = &releases;
+    plan.stop = stop;
     // Warned only once every output is open, so a run refused for its outputs says one thing.
-    WarnLateReleases(releases, request.events, request.ticks, warnings);
+    WarnLateReleases(releases, request.events, plan.to, warnings);
 
-    World world{};
-    RandomSource random = RandomSource::FromSeed(request.FirstSeed());
+    RunState& run = start;
     // Nobody looks at the canvases unless an output keeps them, and drawing changes no world
     // value, so otherwise the run draws on surfaces that keep nothing.
     bool keep_canvases = false;
@@ -35,17 +66,24 @@ void RunSingleWorld(const Request& request, const std::vector<ScriptedRelease>& 
         keep_canvases |= output->NeedsCanvases();
         listeners.Add(*output);
     }
-    Canvas space = keep_canvases ? Canvas::Space() : Canvas::Discarding();
-    Canvas graph = keep_canvases ? Canvas::Graph() : Canvas::Discarding();
+    if (!keep_canvases) run.space = Canvas::Discarding(), run.graph = Canvas::Discarding();
+    std::optional<RollingCheckpoint> rolling;
+    if (request.checkpoint_every) {
+        rolling.emplace(*request.ValueOf(KeepsWorlds), *request.checkpoint_every);
+        listeners.Add(*rolling);
+    }
 
-    const RunPlan plan{request.ticks, request.Asks(Sampled) ? request.RowSpacing() : 0, &releases};
+    const std::uint64_t from = run.ticks_run;
+    RunTotals totals;
     {
         ProgressMeter progress(static_cast<double>(request.ticks), ProgressWanted(request.quiet),
                                stderr);
-        RunTicks(plan, world, random, space, graph, listeners, &progress);
-    }
+        totals = RunTicks(plan, run, listeners, &progress);
+    } // the bar is wiped here, before anything else is said
+    if (totals.stopped)
+        throw Stopped(*stop, run.ticks_run - from, request.ticks, outputs.Interrupt(run));
 
-    outputs.Finish(FinishedWorld{world, space, graph, request.FirstSeed(), request.ticks}, out);
+    outputs.Finish(run, out);
 }
 
 } // namespace morvane::lab

@@ -62,9 +62,9 @@ namespace {
 class StateOutput : public WorldOutput {
 public:
     explicit StateOutput(OutputFile& file) : file_(file) {}
-    void Finish(const FinishedWorld& run) override
+    void Finish(const RunState& run) override
     {
-        WriteStateJson(file_.Stream(), run.world, run.ticks);
+        WriteStateJson(file_.Stream(), run.world, run.ticks_run);
     }
 
 private:

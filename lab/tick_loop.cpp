@@ -1,24 +1,13 @@
 // Listening only reads: the tally and the census never feed back into the world, so a run
-// with outputs reaches the very world one without them does.
+// with outputs reaches the very world one without them does. The births and deaths since
+// the last row live in the run's state, not in the loop, so a run kept and resumed counts
+// its rows across the split.
 #include "lab/tick_loop.h"
 
 #include "sim/animal_phase.h"
 #include "sim/mouse_release.h"
 
 namespace morvane::lab {
-
-namespace {
-
-constexpr std::uint64_t LargestCount = ~std::uint64_t{0};
-
-LifeTally Difference(const LifeTally& now, const LifeTally& then)
-{
-    return {now.born_by_breeding - then.born_by_breeding, now.born_by_top_up - then.born_by_top_up,
-            now.died_leaving - then.died_leaving, now.died_exhausted - then.died_exhausted,
-            now.died_paying - then.died_paying};
-}
-
-} // namespace
 
 void Listeners::Released(const ScriptedRelease& release, int slot)
 {
@@ -38,51 +27,78 @@ void Listeners::RowDue(const SampleRow& row)
         listener->RowDue(row);
 }
 
-std::uint64_t RowCount(std::uint64_t ticks, std::uint64_t every)
+void Listeners::Settled(const RunState& run)
 {
-    const std::uint64_t whole = ticks / every;
-    const std::uint64_t extra = ticks % every == 0 ? 1 : 2; // row 0, and the partial last one
-    return whole > LargestCount - extra ? LargestCount : whole + extra;
+    for (RunListener* listener : listeners_)
+        listener->Settled(run);
 }
 
-std::uint64_t RowTick(std::uint64_t index, std::uint64_t ticks, std::uint64_t every)
+RowSchedule RowsOf(const RunPlan& plan, std::uint64_t from)
 {
-    // Every row but the last lies at index * K <= N; the last is N itself.
-    return index < RowCount(ticks, every) - 1 ? index * every : ticks;
+    return {from, plan.to, plan.every, plan.resumed};
 }
 
-RunTotals RunTicks(const RunPlan& plan, World& world, RandomSource& random, Canvas& space,
-                   Canvas& graph, RunListener& listener, ProgressMeter* progress)
+RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
+                   ProgressMeter* progress)
 {
     const std::vector<ScriptedRelease> none;
     const std::vector<ScriptedRelease>& releases = plan.releases ? *plan.releases : none;
+    const std::uint64_t from = run.ticks_run;
+    const RowSchedule rows = RowsOf(plan, from);
     RunTotals totals;
-    LifeTally at_last_row;
-    std::int64_t events_at_last_row = 0;
-    std::uint64_t next_row = 0; // counting up without overflow: it never passes plan.ticks
+    // The run's own births and deaths are what the carried counts gain: before each row of K
+    // ticks empties them, and at the end.
+    const LifeTally carried_in = run.since_row;
+    bool rows_left = rows.Count() > 0;
+    std::uint64_t next_row = rows_left ? rows.Tick(0) : 0;
     std::uint64_t unreported = 0;
 
+    // A resumed world has had every release up to its tick count delivered already.
     auto next = releases.begin();
-    for (std::uint64_t t = 0;; ++t) {
+    while (next != releases.end() &&
+           (next->after_ticks < from || (plan.resumed && next->after_ticks == from)))
+        ++next;
+
+    for (std::uint64_t t = from;; ++t) {
         for (; next != releases.end() && next->after_ticks == t; ++next) {
-            const int slot = space_MouseUp(world, random, next->button, 0, next->x, next->y);
-            if (slot >= 0 && next->button == LeftButton) ++totals.born_by_events;
+            const int slot =
+                space_MouseUp(run.world, run.random, next->button, 0, next->x, next->y);
+            if (slot >= 0 && next->button == LeftButton) {
+                ++totals.born_by_events;
+                ++run.born_by_events_since_row;
+            }
             listener.Released(*next, slot);
         }
-        if (plan.every > 0 && t == next_row) {
-            SampleRow row;
-            row.tick = t;
-            row.plants = LivingPlants(world);
-            row.animals = TakeCensus(world);
-            row.since = Difference(totals.tally, at_last_row);
-            row.born_by_events = totals.born_by_events - events_at_last_row;
-            listener.RowDue(row);
-            at_last_row = totals.tally;
-            events_at_last_row = totals.born_by_events;
-            next_row = plan.ticks - t > plan.every ? t + plan.every : plan.ticks;
+        if (rows_left && t == next_row) {
+            if (plan.take_rows) {
+                SampleRow row;
+                row.tick = t;
+                row.plants = LivingPlants(run.world);
+                row.animals = TakeCensus(run.world);
+                row.since = run.since_row;
+                row.born_by_events = run.born_by_events_since_row;
+                listener.RowDue(row);
+            }
+            // The last row need not fall on a multiple of K; the counts then run on to the
+            // next one, where a resumed run takes its row.
+            if (t % plan.every == 0) {
+                totals.tally = totals.tally + run.since_row;
+                run.since_row = {};
+                run.born_by_events_since_row = 0;
+                run.since_row_tick = t;
+            }
+            rows_left = t != plan.to;
+            next_row = rows_left ? rows.After(t) : 0;
         }
-        if (t == plan.ticks) break;
-        const TickCounts counts = RunTick(world, random, space, graph, &totals.tally);
+        if (t != from) listener.Settled(run);
+        if (t == plan.to) break;
+        if (plan.stop && *plan.stop != 0) {
+            totals.stopped = true;
+            break;
+        }
+        const TickCounts counts =
+            RunTick(run.world, run.random, run.space, run.graph, &run.since_row);
+        run.ticks_run = t + 1;
         if (counts.animals < AnimalTopUpBelow) ++totals.ticks_below_three;
         listener.Ticked(t + 1, counts);
         if (progress && ++unreported == ProgressMeter::Stride) {
@@ -91,6 +107,7 @@ RunTotals RunTicks(const RunPlan& plan, World& world, RandomSource& random, Canv
         }
     }
     if (progress) progress->Add(unreported);
+    totals.tally = totals.tally + run.since_row - carried_in;
     return totals;
 }
 

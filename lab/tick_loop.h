@@ -1,31 +1,37 @@
-// The tick loop every run goes through, one world or many: the scripted releases delivered
-// between ticks, the ticks, a sample row every K ticks, and reports of each to a listener.
-// It knows nothing of files or formats; the outputs listen and take what they asked for.
+// The tick loop every run goes through, one world or many, fresh or resumed: the scripted
+// releases delivered between ticks, the ticks, a sample row every K ticks, and reports of each
+// to a listener. It knows nothing of files or formats; the outputs listen and take what they
+// asked for.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <vector>
 
-#include "display/canvas.h"
 #include "lab/animal_census.h"
 #include "lab/events_file.h"
 #include "lab/progress_meter.h"
+#include "lab/row_schedule.h"
 #include "sim/life_tally.h"
-#include "sim/random_source.h"
+#include "sim/run_state.h"
 #include "sim/tick.h"
-#include "sim/world.h"
 
 namespace morvane::lab {
 
 struct RunPlan {
-    std::uint64_t ticks = 0; // ticks to run, 0..2^64-1
-    std::uint64_t every = 0; // ticks between sample rows, 1..2^64-1; 0 takes no rows
+    std::uint64_t to = 0;    // the ticks the world will have run when the run ends
+    std::uint64_t every = 1; // K: rows at the multiples of K, 1..2^64-1
+    bool take_rows = false;  // report the rows; births and deaths are carried from row to row
+                             // either way, so a checkpoint can go on with them
+    bool resumed = false;    // the state is a kept world whose releases up to now are delivered
     const std::vector<ScriptedRelease>* releases = nullptr; // ordered by after_ticks, or none
+    // Set, by a signal, to stop the run at the end of a tick; nullptr: the run is never stopped.
+    const volatile std::sig_atomic_t* stop = nullptr;
 };
 
 // The world at a row's tick, and what happened since the row before.
 struct SampleRow {
-    std::uint64_t tick = 0;          // ticks run, 0..N; the world after that tick's releases
+    std::uint64_t tick = 0;          // ticks run; the world after that tick's releases
     int plants = 0;                  // living plants, 0..501
     AnimalCensus animals;            // the living animals (animals.living is the count)
     LifeTally since;                 // births and deaths since the previous row (none at 0)
@@ -39,11 +45,14 @@ public:
     // A scripted release delivered after `release.after_ticks` ticks; `slot` is where its
     // newcomer went, or -1 when none was born.
     virtual void Released(const ScriptedRelease& /*release*/, int /*slot*/) {}
-    // After each tick t = 1..N, with the counts its passes took.
+    // After each tick, numbered from the world's creation, with the counts its passes took.
     virtual void Ticked(std::uint64_t /*tick*/, const TickCounts& /*counts*/) {}
-    // At ticks 0, K, 2K, ... and at N when N is not a multiple of K; after that tick's
-    // releases, so the row describes the world a state dump of that many ticks would hold.
+    // At the ticks of the run's RowSchedule, after that tick's releases, so the row describes
+    // the world a state dump of that many ticks would hold.
     virtual void RowDue(const SampleRow& /*row*/) {}
+    // After each tick, once its releases are delivered and its row reported: the run as a
+    // checkpoint of `run.ticks_run` ticks would keep it.
+    virtual void Settled(const RunState& /*run*/) {}
 };
 
 // Passes every report on to each of several listeners, in order.
@@ -53,28 +62,27 @@ public:
     void Released(const ScriptedRelease& release, int slot) override;
     void Ticked(std::uint64_t tick, const TickCounts& counts) override;
     void RowDue(const SampleRow& row) override;
+    void Settled(const RunState& run) override;
 
 private:
     std::vector<RunListener*> listeners_;
 };
 
-// Totals over the whole run.
+// Totals over this run alone, whatever the world did before it.
 struct RunTotals {
     LifeTally tally;                     // every birth and death the ticks reported
     std::int64_t born_by_events = 0;     // left releases that placed an animal
     std::uint64_t ticks_below_three = 0; // ticks whose animal pass counted fewer than 3 animals
+    bool stopped = false;                // the stop flag ended the run before plan.to
 };
 
-// How many rows a run of `ticks` takes every `every` ticks (1 or more): ticks 0, K, 2K, ...
-// and a last one at N when N is not a multiple of K. Saturates at 2^64 - 1.
-std::uint64_t RowCount(std::uint64_t ticks, std::uint64_t every);
+// The rows the plan takes from `from` ticks on.
+RowSchedule RowsOf(const RunPlan& plan, std::uint64_t from);
 
-// The tick of row `index` (0..RowCount - 1).
-std::uint64_t RowTick(std::uint64_t index, std::uint64_t ticks, std::uint64_t every);
-
-// Runs the plan on `world` from `random`, drawing on the two canvases and reporting to
-// `listener`. Reports progress to `progress` (when given) every ProgressMeter::Stride ticks.
-RunTotals RunTicks(const RunPlan& plan, World& world, RandomSource& random, Canvas& space,
-                   Canvas& graph, RunListener& listener, ProgressMeter* progress);
+// Runs `run` on to plan.to ticks, reporting to `listener`, and to `progress` (when given)
+// every ProgressMeter::Stride ticks. Stops early at the end of a tick when the plan's stop
+// flag is set; `run` is then the whole state of its last tick.
+RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
+                   ProgressMeter* progress);
 
 } // namespace morvane::lab

@@ -122,10 +122,10 @@ constexpr std::size_t StateSize()
     constexpr std::size_t plant = 2 + 2 + 2;
     constexpr std::size_t canvases =
         2 * 8 + 4 * (SpaceWidth * SpaceHeight + GraphWidth * GraphHeight);
-    return 4 * 8 + AnimalSlots * animal + PlantSlots * plant + 2 + 6 * 8 + canvases;
+    return 4 * 8 + AnimalSlots * animal + PlantSlots * plant + 2 + 7 * 8 + canvases;
 }
 
-std::string State(const Checkpoint& c)
+std::string State(const RunState& c)
 {
     Writer w;
     w.Number(c.ticks_run);
@@ -141,6 +141,7 @@ std::string State(const Checkpoint& c)
     const LifeTally& t = c.since_row;
     w.Number(t.born_by_breeding), w.Number(t.born_by_top_up), w.Number(t.died_leaving);
     w.Number(t.died_exhausted), w.Number(t.died_paying), w.Number(c.born_by_events_since_row);
+    w.Number(c.since_row_tick);
     w.Pixels(c.space);
     w.Pixels(c.graph);
     if (w.Text().size() != StateSize())
@@ -148,10 +149,10 @@ std::string State(const Checkpoint& c)
     return std::move(w.Text());
 }
 
-Checkpoint FromState(std::string_view state)
+RunState FromState(std::string_view state)
 {
     Reader r(state, "corrupt (the state ends early)");
-    Checkpoint c;
+    RunState c;
     c.ticks_run = r.Number<std::uint64_t>();
     c.seed = r.Number<std::uint64_t>();
     const auto random_state = r.Number<std::uint64_t>();
@@ -172,6 +173,9 @@ Checkpoint FromState(std::string_view state)
     t.died_leaving = r.Number<std::int64_t>(), t.died_exhausted = r.Number<std::int64_t>();
     t.died_paying = r.Number<std::int64_t>();
     c.born_by_events_since_row = r.Number<std::int64_t>();
+    c.since_row_tick = r.Number<std::uint64_t>();
+    if (c.since_row_tick > c.ticks_run)
+        throw CheckpointError("corrupt (its last statistics row lies ahead of it)");
     r.Pixels(c.space);
     r.Pixels(c.graph);
     if (r.Left() != 0) throw CheckpointError("corrupt (bytes after the state)");
@@ -180,9 +184,9 @@ Checkpoint FromState(std::string_view state)
 
 } // namespace
 
-std::string WriteCheckpoint(const Checkpoint& checkpoint, std::string_view program_version)
+std::string WriteCheckpoint(const RunState& run, std::string_view program_version)
 {
-    const std::string state = State(checkpoint);
+    const std::string state = State(run);
     uLongf packed_size = compressBound(static_cast<uLong>(state.size()));
     std::string packed(packed_size, '\0');
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packed_size,
@@ -205,11 +209,13 @@ std::string WriteCheckpoint(const Checkpoint& checkpoint, std::string_view progr
     return std::move(w.Text());
 }
 
-Checkpoint ReadCheckpoint(std::string_view bytes)
+RunState ReadCheckpoint(std::string_view bytes)
 {
     if (bytes.size() < Magic.size() ? Magic.substr(0, bytes.size()) != bytes
                                     : bytes.substr(0, Magic.size()) != Magic)
         throw CheckpointError("not a checkpoint");
+    if (bytes.size() > MostCheckpointBytes)
+        throw CheckpointError("corrupt (longer than any checkpoint)");
     Reader r(bytes, "truncated");
     r.Bytes(Magic.size());
     const auto format = r.Number<std::uint32_t>();

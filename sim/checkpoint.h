@@ -1,17 +1,15 @@
-// A checkpoint: everything needed to continue a world exactly, as bytes that can be kept in a
-// file and read back by this program or the Python module. The layout, field by field, is in
-// docs/checkpoint.md.
+// A checkpoint: a run's whole state (sim/run_state.h), everything needed to continue a world
+// exactly, as bytes that can be kept in a file and read back by this program or the Python
+// module. The layout, field by field, is in docs/checkpoint.md.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "display/canvas.h"
-#include "sim/life_tally.h"
-#include "sim/random_source.h"
-#include "sim/world.h"
+#include "sim/run_state.h"
 
 namespace morvane {
 
@@ -19,18 +17,9 @@ namespace morvane {
 inline constexpr std::uint32_t CheckpointFormatVersion = 1;
 // Raised whenever a change to the world's rules would make an old world continue differently.
 inline constexpr std::uint32_t WorldRulesVersion = 1;
-
-struct Checkpoint {
-    World world;
-    RandomSource random;
-    Canvas space = Canvas::Space(); // both canvases, pixel for pixel
-    Canvas graph = Canvas::Graph();
-    std::uint64_t ticks_run = 0; // ticks since the world was created
-    std::uint64_t seed = 0;      // the seed the world started from
-    // What a statistics row needs to go on seamlessly: births and deaths since the last row.
-    LifeTally since_row;
-    std::int64_t born_by_events_since_row = 0;
-};
+// No checkpoint is longer (one is at most about 1 MB, its state uncompressed): a reader need
+// never take in more of a file than this and one byte.
+inline constexpr std::size_t MostCheckpointBytes = 4u << 20;
 
 // A checkpoint that cannot be read: `what()` names the problem in a few words ("not a
 // checkpoint", "truncated", ...), for a message that also names the file.
@@ -40,10 +29,10 @@ struct CheckpointError : std::runtime_error {
 
 // The checkpoint as bytes: a header, the state compressed with zlib, and zlib's CRC-32 of all
 // that comes before it. `program_version` is recorded for people, not checked.
-std::string WriteCheckpoint(const Checkpoint& checkpoint, std::string_view program_version);
+std::string WriteCheckpoint(const RunState& run, std::string_view program_version);
 
 // Reads what WriteCheckpoint wrote. Throws CheckpointError for anything else, whatever the
 // bytes: another file, a truncated or corrupted one, a newer format, other world rules.
-Checkpoint ReadCheckpoint(std::string_view bytes);
+RunState ReadCheckpoint(std::string_view bytes);
 
 } // namespace morvane

@@ -17,4 +17,18 @@ struct LifeTally {
     friend bool operator==(const LifeTally&, const LifeTally&) = default;
 };
 
+inline LifeTally operator+(const LifeTally& a, const LifeTally& b)
+{
+    return {a.born_by_breeding + b.born_by_breeding, a.born_by_top_up + b.born_by_top_up,
+            a.died_leaving + b.died_leaving, a.died_exhausted + b.died_exhausted,
+            a.died_paying + b.died_paying};
+}
+
+inline LifeTally operator-(const LifeTally& a, const LifeTally& b)
+{
+    return {a.born_by_breeding - b.born_by_breeding, a.born_by_top_up - b.born_by_top_up,
+            a.died_leaving - b.died_leaving, a.died_exhausted - b.died_exhausted,
+            a.died_paying - b.died_paying};
+}
+
 } // namespace morvane

@@ -14,9 +14,9 @@ namespace morvane {
 namespace {
 
 // The populated scene drawn on kept canvases for a while, with births and deaths tallied.
-Checkpoint Running(int ticks)
+RunState Running(int ticks)
 {
-    Checkpoint c;
+    RunState c;
     const Scene scene = PopulatedScene(2000);
     c.world = scene.world;
     c.random = scene.random;
@@ -26,10 +26,11 @@ Checkpoint Running(int ticks)
     for (int t = 0; t < ticks; ++t, ++c.ticks_run)
         RunTick(c.world, c.random, c.space, c.graph, &c.since_row);
     c.born_by_events_since_row = 1;
+    c.since_row_tick = 2000;
     return c;
 }
 
-void ExpectSame(const Checkpoint& a, const Checkpoint& b)
+void ExpectSame(const RunState& a, const RunState& b)
 {
     // The hash reads every field's bits (not the padding between the tables).
     EXPECT_EQ(HashWorld(a.world), HashWorld(b.world));
@@ -41,6 +42,7 @@ void ExpectSame(const Checkpoint& a, const Checkpoint& b)
     EXPECT_EQ(a.seed, b.seed);
     EXPECT_EQ(a.since_row, b.since_row);
     EXPECT_EQ(a.born_by_events_since_row, b.born_by_events_since_row);
+    EXPECT_EQ(a.since_row_tick, b.since_row_tick);
 }
 
 // The bytes with a header field replaced and the checksum made right again, as a newer or a
@@ -75,10 +77,10 @@ std::string Problem(const std::string& bytes)
 
 TEST(Checkpoint, AWorldReadBackContinuesBitForBitAsTheWorldItWasKeptFrom)
 {
-    Checkpoint kept = Running(1500);
+    RunState kept = Running(1500);
     const std::string bytes = WriteCheckpoint(kept, "1.0.0.0");
     EXPECT_EQ(bytes, WriteCheckpoint(kept, "1.0.0.0")) << "the same world gives the same bytes";
-    Checkpoint read = ReadCheckpoint(bytes);
+    RunState read = ReadCheckpoint(bytes);
     ExpectSame(kept, read);
     // Across the graph's wrap and a few hundred births and deaths, the two stay one world.
     for (int t = 0; t < 5000; ++t) {
@@ -119,10 +121,16 @@ TEST(Checkpoint, OtherFilesDamagedOnesAndNewerOrForeignOnesAreRefusedWithTheProb
               "written under world rules version 7; this program follows version 1");
     EXPECT_EQ(Problem(WithField(bytes, 8, 0)), "corrupt (format version 0)");
 
-    Checkpoint odd = Running(10);
+    RunState odd = Running(10);
     odd.random = RandomSource::FromState(12345, 54); // a stream no generator here can have
     EXPECT_EQ(Problem(WriteCheckpoint(odd, "1.0.0.0")),
               "corrupt (the random source's stream is even)");
+    RunState ahead = Running(10);
+    ahead.since_row_tick = ahead.ticks_run + 1; // a statistics row the world has not reached
+    EXPECT_EQ(Problem(WriteCheckpoint(ahead, "1.0.0.0")),
+              "corrupt (its last statistics row lies ahead of it)");
+    EXPECT_EQ(Problem(bytes + std::string(MostCheckpointBytes, '\0')),
+              "corrupt (longer than any checkpoint)");
 }
 
 } // namespace

@@ -71,15 +71,24 @@ TEST(LabProgress, TheBarIsDrawnOnATerminalButNotWithQuietNorIntoAFile)
     EXPECT_NE(shown.find("ticks/s"), std::string::npos) << shown;
     EXPECT_NE(shown.find(" left"), std::string::npos) << shown;
     EXPECT_NE(shown.find('\r'), std::string::npos) << "the bar redraws in place";
+    // Stopped by the signal, the run wipes its bar before saying so, at the start of the line.
+    const std::size_t stopped = shown.rfind("morvane-lab: interrupted after ");
+    ASSERT_NE(stopped, std::string::npos) << shown;
+    EXPECT_EQ(shown.substr(stopped).find("ticks/s"), std::string::npos) << shown;
+    EXPECT_EQ(shown[stopped - 1], '\r') << shown;
     const std::string quiet = OnATerminal(folder, "--quiet");
     EXPECT_EQ(quiet.find("ticks/s"), std::string::npos) << quiet;
 
-    // stderr a file, as in every other test here: no bar, even for a run of over a second.
+    // stderr a file, as in every other test here: no bar, even for a run of over a second;
+    // only the line that says the run was stopped.
     const std::string to_file = "cd " + Quote(folder.Work().string()) + " && timeout -s INT 1.5 " +
                                 std::string(MORVANE_LAB_PATH) + " --ticks 1000000000 2> " +
                                 Quote((folder.Root() / "err.txt").string());
     std::system(to_file.c_str());
-    EXPECT_EQ(ReadFile(folder.Root() / "err.txt"), "");
+    const std::string err = ReadFile(folder.Root() / "err.txt");
+    EXPECT_EQ(err.rfind("morvane-lab: interrupted after ", 0), 0u) << err;
+    EXPECT_EQ(err.find('\r'), std::string::npos) << err;
+    EXPECT_EQ(err.find('\n'), err.size() - 1) << err;
 }
 
 } // namespace

@@ -1,0 +1,71 @@
+// A checkpoint is written like every other output: to a temporary beside the file, renamed
+// over it when whole, so the file always holds one complete checkpoint or the one before.
+#include "lab/checkpoint_file.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "lab/lab_error.h"
+#include "sim/checkpoint.h"
+
+namespace morvane::lab {
+
+namespace {
+
+void WriteCheckpointTo(OutputFile& file, const RunState& run)
+{
+    file.Write(WriteCheckpoint(run, MORVANE_PROGRAM_VERSION));
+}
+
+class CheckpointOutput : public WorldOutput {
+public:
+    explicit CheckpointOutput(OutputFile& file) : file_(file) {}
+    bool NeedsCanvases() const override { return true; }
+    void Finish(const RunState& run) override { WriteCheckpointTo(file_, run); }
+    std::optional<std::string> Interrupted(const RunState& run) override
+    {
+        WriteCheckpointTo(file_, run);
+        file_.Commit();
+        return file_.Path();
+    }
+
+private:
+    OutputFile& file_;
+};
+
+} // namespace
+
+RunState ReadCheckpointFile(const std::string& path)
+{
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec))
+        throw LabError("--resume " + path + " is a folder, not a file");
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw LabError("--resume " + path + ": cannot be opened for reading");
+    // Never more than a checkpoint can hold and one byte, whatever file was named.
+    std::string bytes(MostCheckpointBytes + 1, '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.bad()) throw LabError("--resume " + path + ": could not be read");
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    try {
+        return ReadCheckpoint(bytes);
+    } catch (const CheckpointError& e) {
+        throw LabError("--resume " + path + ": " + e.what());
+    }
+}
+
+std::unique_ptr<WorldOutput> MakeCheckpointOutput(const std::string& /*value*/,
+                                                  const std::vector<OutputFile*>& files)
+{
+    return std::make_unique<CheckpointOutput>(*files.at(0));
+}
+
+void RollingCheckpoint::Settled(const RunState& run)
+{
+    if (run.ticks_run % every_ != 0) return;
+    OutputFile file(path_);
+    WriteCheckpointTo(file, run);
+    file.Commit();
+}
+
+} // namespace morvane::lab
