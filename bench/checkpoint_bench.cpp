@@ -20,8 +20,9 @@ const RunState& Kept()
         r.world = scene.world;
         r.random = scene.random;
         r.ticks_run = 20000;
+        Tallying counting_r(r.since_row);
         for (int t = 0; t < 5000; ++t, ++r.ticks_run)
-            RunTick(r.world, r.random, r.space, r.graph, &r.since_row);
+            RunTick(r.world, r.random, r.space, r.graph, &counting_r);
         return r;
     }();
     return run;

@@ -15,6 +15,7 @@
 #include "lab/output_set.h"
 #include "lab/plot_axis.h"
 #include "lab/tick_loop.h"
+#include "lab/trait_map.h"
 #include "sim/world_hash.h"
 
 namespace morvane::lab {
@@ -22,6 +23,14 @@ namespace morvane::lab {
 namespace {
 
 bool Kept(const OutputKind& kind) { return kind.kept; }
+bool FollowsSelection(const OutputKind& kind) { return kind.follows_selection; }
+bool TakesMoments(const OutputKind& kind) { return kind.takes_moments; }
+
+// What each run keeps beyond its samples, for the outputs asked for.
+struct Keeping {
+    bool windows = false; // the selection windows
+    bool moments = false; // the trait map's moments
+};
 
 class SampleKeeper : public RunListener {
 public:
@@ -38,7 +47,7 @@ private:
 };
 
 // Run `seed` of the ensemble: `start` going on with its random source restarted from `seed`.
-RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t seed,
+RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t seed, Keeping keeping,
                  ProgressMeter& progress)
 {
     RunRecord record;
@@ -47,8 +56,15 @@ RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t seed,
     run.random = RandomSource::FromSeed(seed);
     run.seed = seed;
     if (plan.take_rows) record.samples.reserve(RowsOf(plan, start.ticks_run).Count());
+    Listeners listeners;
     SampleKeeper keeper(record.samples);
-    record.totals = RunTicks(plan, run, keeper, &progress);
+    listeners.Add(keeper);
+    SelectionFollower follower([&](const SelectionWindow& w) { record.windows.push_back(w); });
+    if (keeping.windows) listeners.Add(follower);
+    MomentTaker taker(record.moments);
+    if (keeping.moments) listeners.Add(taker);
+    record.totals = RunTicks(plan, run, listeners, &progress);
+    if (keeping.moments) taker.Ended(run);
     record.ticks = run.ticks_run;
     record.final_census = TakeCensus(run.world);
     record.final_plants = LivingPlants(run.world);
@@ -69,6 +85,7 @@ void RunEnsemble(const Request& request, RunState start,
     plan.releases = &releases;
     plan.stop = stop;
     plan.take_rows = request.Asks(Kept); // no ensemble output streams its rows
+    const Keeping keeping{request.Asks(FollowsSelection), request.Asks(TakesMoments)};
     WarnLateReleases(releases, request.events, plan.to, warnings);
 
     // No ensemble output looks at a canvas.
@@ -86,7 +103,7 @@ void RunEnsemble(const Request& request, RunState start,
             try {
                 for (std::uint64_t k; (k = next.fetch_add(1)) < runs;) {
                     if (stop && *stop != 0) break;
-                    records[k] = RunOne(plan, start, first_seed + k, progress);
+                    records[k] = RunOne(plan, start, first_seed + k, keeping, progress);
                     ticks_done += records[k].ticks - start.ticks_run;
                 }
             } catch (...) {

@@ -10,7 +10,9 @@
 #include "lab/animal_census.h"
 #include "lab/output.h"
 #include "lab/output_file.h"
+#include "lab/selection_follower.h"
 #include "lab/tick_loop.h"
+#include "lab/trait_map_figure.h"
 
 namespace morvane::lab {
 
@@ -30,6 +32,8 @@ struct RunRecord {
     RunTotals totals;
     std::uint64_t hash = 0;         // HashWorld of the final world
     std::vector<RunSample> samples; // one per row, or none when neither quantiles nor a figure
+    std::vector<SelectionWindow> windows; // one per row after the first, for --selection-out
+    std::vector<TraitMoment> moments;     // six, for --trait-map
 };
 
 // The 10 %, 50 % and 90 % quantiles of a set of values: for n sorted values x[0..n-1] and a

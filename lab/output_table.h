@@ -22,10 +22,12 @@ struct OutputKind {
     const char* value_name; // "FILE", "PREFIX"; nullptr for a flag, which takes no value
     const char* help;
     Describes describes;
-    bool sampled;      // takes the sample rows every --every ticks
-    bool kept;         // keeps those rows in memory until the end
-    bool tallied;      // reports the births and deaths between rows
-    bool keeps_worlds; // writes checkpoints, to go on from with --resume
+    bool sampled;           // takes the sample rows every --every ticks
+    bool kept;              // keeps those rows in memory until the end
+    bool tallied;           // reports the births and deaths between rows
+    bool keeps_worlds;      // writes checkpoints, to go on from with --resume
+    bool follows_selection; // follows the traits' means event by event between rows
+    bool takes_moments;     // takes the living animals' traits at six moments of each run
     // The files the output writes, from the value given; nullptr for none (stdout only).
     std::vector<std::string> (*files)(const std::string& value);
     // Refuses a value the output cannot use (throws LabError); nullptr when any will do.
@@ -38,7 +40,7 @@ struct OutputKind {
                                                     const std::vector<OutputFile*>& files);
 };
 
-inline constexpr std::size_t OutputKinds = 9;
+inline constexpr std::size_t OutputKinds = 12;
 
 // Every output, in the order of the help; files are opened and committed in this order too.
 const std::array<OutputKind, OutputKinds>& Outputs();

@@ -70,7 +70,7 @@ void DrawFigure(cairo_t* cr, const PlotSeries& series)
 
 } // namespace
 
-PlotFormat PlotFormatOf(const std::string& path)
+PlotFormat PlotFormatOf(const std::string& path, const char* option)
 {
     const std::size_t dot = path.find_last_of("./");
     std::string extension = dot == std::string::npos || path[dot] != '.' ? "" : path.substr(dot);
@@ -78,7 +78,7 @@ PlotFormat PlotFormatOf(const std::string& path)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     if (extension == ".png") return PlotFormat::Png;
     if (extension == ".svg") return PlotFormat::Svg;
-    throw LabError("--plot " + path +
+    throw LabError(std::string(option) + " " + path +
                    ": unknown figure format (the name must end in .png or .svg)");
 }
 

@@ -19,8 +19,8 @@ inline constexpr int PlotWidth = 960; // pixels of the PNG, points of the SVG
 inline constexpr int PlotHeight = 810;
 
 // The format a file name asks for by its extension, .png or .svg in any case; any other
-// name throws LabError.
-PlotFormat PlotFormatOf(const std::string& path);
+// name throws LabError, naming `option`.
+PlotFormat PlotFormatOf(const std::string& path, const char* option = "--plot");
 
 // Draws `series` and writes it to `out`; throws LabError when cairo reports a failure.
 void WritePlot(std::FILE* out, PlotFormat format, const PlotSeries& series);

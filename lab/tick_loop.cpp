@@ -9,6 +9,25 @@
 
 namespace morvane::lab {
 
+void Listeners::Began(const RunState& run, const RunPlan& plan)
+{
+    for (RunListener* listener : listeners_)
+        listener->Began(run, plan);
+}
+
+void Listeners::Entered(const World& world, int slot, const BirthRecord& record)
+{
+    for (RunListener* listener : listeners_)
+        listener->Entered(world, slot, record);
+}
+
+void Listeners::Died(const World& world, int slot, const BirthRecord& record, Death cause,
+                     std::uint64_t tick)
+{
+    for (RunListener* listener : listeners_)
+        listener->Died(world, slot, record, cause, tick);
+}
+
 void Listeners::Released(const ScriptedRelease& release, int slot)
 {
     for (RunListener* listener : listeners_)
@@ -33,6 +52,61 @@ void Listeners::Settled(const RunState& run)
         listener->Settled(run);
 }
 
+namespace {
+
+// What the tick tells of births and deaths, as the run keeps it (the counts since the last
+// row, the pedigree) and passes it on to the listener with the ids and the tick.
+class LifeKeeper final : public LifeWatcher {
+public:
+    LifeKeeper(RunState& run, RunListener& listener) : run_(run), listener_(listener) {}
+
+    // Ticks run once the tick in progress is over: the tick births and deaths belong to.
+    void During(std::uint64_t tick) { tick_ = tick; }
+
+    void Bred(const World& world, int slot, const Parentage& p) override
+    {
+        ++run_.since_row.born_by_breeding;
+        const Pedigree& pedigree = run_.pedigree;
+        Enter(world, slot,
+              {.parents = {pedigree.of_slot[p.parent].id, pedigree.of_slot[p.partner].id},
+               .origin = Origin::Breeding,
+               .midparent_speed = p.midparent_speed,
+               .midparent_turn = p.midparent_turn,
+               .speed_mutation = p.speed_mutation,
+               .turn_mutation = p.turn_mutation});
+    }
+    void ToppedUp(const World& world, int slot) override
+    {
+        ++run_.since_row.born_by_top_up;
+        Enter(world, slot, {.origin = Origin::TopUp});
+    }
+    void Died(const World& world, int slot, Death cause) override
+    {
+        Tallying(run_.since_row).Died(world, slot, cause);
+        listener_.Died(world, slot, run_.pedigree.of_slot[slot], cause, tick_);
+    }
+    // A left release placed a newcomer after `tick` ticks.
+    void Released(const World& world, int slot, std::uint64_t tick)
+    {
+        ++run_.born_by_events_since_row;
+        tick_ = tick;
+        Enter(world, slot, {.origin = Origin::Release});
+    }
+
+private:
+    void Enter(const World& world, int slot, BirthRecord record)
+    {
+        record.born_at = tick_;
+        listener_.Entered(world, slot, run_.pedigree.Enter(slot, record));
+    }
+
+    RunState& run_;
+    RunListener& listener_;
+    std::uint64_t tick_ = 0;
+};
+
+} // namespace
+
 RowSchedule RowsOf(const RunPlan& plan, std::uint64_t from)
 {
     return {from, plan.to, plan.every, plan.resumed};
@@ -55,6 +129,8 @@ RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
 
     // A resumed world has had every release up to its tick count delivered already.
     auto next = releases.begin();
+    LifeKeeper life(run, listener);
+    listener.Began(run, plan);
     while (next != releases.end() &&
            (next->after_ticks < from || (plan.resumed && next->after_ticks == from)))
         ++next;
@@ -65,7 +141,7 @@ RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
                 space_MouseUp(run.world, run.random, next->button, 0, next->x, next->y);
             if (slot >= 0 && next->button == LeftButton) {
                 ++totals.born_by_events;
-                ++run.born_by_events_since_row;
+                life.Released(run.world, slot, t);
             }
             listener.Released(*next, slot);
         }
@@ -77,6 +153,7 @@ RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
                 row.animals = TakeCensus(run.world);
                 row.since = run.since_row;
                 row.born_by_events = run.born_by_events_since_row;
+                row.world = &run.world;
                 listener.RowDue(row);
             }
             // The last row need not fall on a multiple of K; the counts then run on to the
@@ -96,8 +173,8 @@ RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
             totals.stopped = true;
             break;
         }
-        const TickCounts counts =
-            RunTick(run.world, run.random, run.space, run.graph, &run.since_row);
+        life.During(t + 1);
+        const TickCounts counts = RunTick(run.world, run.random, run.space, run.graph, &life);
         run.ticks_run = t + 1;
         if (counts.animals < AnimalTopUpBelow) ++totals.ticks_below_three;
         listener.Ticked(t + 1, counts);

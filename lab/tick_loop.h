@@ -13,6 +13,7 @@
 #include "lab/progress_meter.h"
 #include "lab/row_schedule.h"
 #include "sim/life_tally.h"
+#include "sim/life_watcher.h"
 #include "sim/run_state.h"
 #include "sim/tick.h"
 
@@ -36,15 +37,28 @@ struct SampleRow {
     AnimalCensus animals;            // the living animals (animals.living is the count)
     LifeTally since;                 // births and deaths since the previous row (none at 0)
     std::int64_t born_by_events = 0; // left releases that placed an animal, since the previous row
+    const World* world = nullptr;    // the world itself, for outputs that look further
 };
 
 // What a run reports as it goes; each report is ignored unless overridden.
 class RunListener {
 public:
     virtual ~RunListener() = default;
+    // Before anything else, the run as it starts (fresh, or a kept world going on) and the
+    // plan it follows.
+    virtual void Began(const RunState& /*run*/, const RunPlan& /*plan*/) {}
     // A scripted release delivered after `release.after_ticks` ticks; `slot` is where its
     // newcomer went, or -1 when none was born.
     virtual void Released(const ScriptedRelease& /*release*/, int /*slot*/) {}
+    // An animal entered the world, by birth, top-up or release, into `slot` of `world`, as
+    // `record` describes it; record.born_at is the tick.
+    virtual void Entered(const World& /*world*/, int /*slot*/, const BirthRecord& /*record*/) {}
+    // The living animal in `slot`, entered as `record` describes, died during tick `tick`; its
+    // values are still in `world` as it lived with them.
+    virtual void Died(const World& /*world*/, int /*slot*/, const BirthRecord& /*record*/,
+                      Death /*cause*/, std::uint64_t /*tick*/)
+    {
+    }
     // After each tick, numbered from the world's creation, with the counts its passes took.
     virtual void Ticked(std::uint64_t /*tick*/, const TickCounts& /*counts*/) {}
     // At the ticks of the run's RowSchedule, after that tick's releases, so the row describes
@@ -59,6 +73,10 @@ public:
 class Listeners : public RunListener {
 public:
     void Add(RunListener& listener) { listeners_.push_back(&listener); }
+    void Began(const RunState& run, const RunPlan& plan) override;
+    void Entered(const World& world, int slot, const BirthRecord& record) override;
+    void Died(const World& world, int slot, const BirthRecord& record, Death cause,
+              std::uint64_t tick) override;
     void Released(const ScriptedRelease& release, int slot) override;
     void Ticked(std::uint64_t tick, const TickCounts& counts) override;
     void RowDue(const SampleRow& row) override;

@@ -97,7 +97,7 @@ std::int16_t Draw(RandomSource& random, int slots)
 
 // A mater's visit. Returns the slot a birth filled, or -1.
 [[gnu::always_inline]] inline int Mate(World& world, RandomSource& random, Canvas& space, int i,
-                                       LifeTally* tally, Sightings& seen)
+                                       LifeWatcher* watcher, Sightings& seen)
 {
     AnimalTable& a = world.animals;
 
@@ -128,19 +128,23 @@ std::int16_t Draw(RandomSource& random, int slots)
     if (WithinOnePixel(square) && a.energy[t] > 0 && a.energy[i] > 0) {
         const double u1 = random.Uniform();
         const double u2 = random.Uniform();
-        const double child_speed =
-            (static_cast<double>(a.speed[i]) + static_cast<double>(a.speed[t])) / 2 + u2 - 0.5;
-        const double child_turn =
-            (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2 + u1 - 0.5;
+        const double midparent_speed =
+            (static_cast<double>(a.speed[i]) + static_cast<double>(a.speed[t])) / 2;
+        const double midparent_turn =
+            (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2;
+        const double child_speed = midparent_speed + u2 - 0.5;
+        const double child_turn = midparent_turn + u1 - 0.5;
         newborn = AddAnimal(world, random, a.x[i], a.y[i], child_turn, child_speed);
+        if (watcher && newborn >= 0)
+            watcher->Bred(world, newborn,
+                          {i, t, midparent_speed, midparent_turn, u2 - 0.5, u1 - 0.5});
         // With itself as partner (t == i) the animal pays twice, and dies at most once.
         a.energy[i] = static_cast<std::int16_t>(std::max(a.energy[i] - BirthCost, 0));
+        if (watcher && a.energy[i] == 0) watcher->Died(world, i, Death::Paid);
+        const bool partner_alive = a.energy[t] > 0;
         a.energy[t] = static_cast<std::int16_t>(std::max(a.energy[t] - BirthCost, 0));
+        if (watcher && partner_alive && a.energy[t] == 0) watcher->Died(world, t, Death::Paid);
         space.PSet(a.x[t], a.y[t], Black);
-        if (tally) {
-            tally->born_by_breeding += newborn >= 0;
-            tally->died_paying += (a.energy[i] == 0) + (t != i && a.energy[t] == 0);
-        }
     }
 
     // It glances at eleven random animal slots: the last living one nearer than its partner
@@ -177,7 +181,7 @@ TurnTowardsTargets(AnimalTable& a, const Sightings& seen,
 } // namespace
 
 MORVANE_HOT_PATH int AnimalPhase(World& world, RandomSource& random, Canvas& space,
-                                 LifeTally* tally)
+                                 LifeWatcher* watcher)
 {
     AnimalTable& a = world.animals;
     kernels::PlantPlaces places; // no animal moves a plant: taken once for every glance
@@ -197,13 +201,13 @@ MORVANE_HOT_PATH int AnimalPhase(World& world, RandomSource& random, Canvas& spa
 
         // Edge: an animal outside the world dies.
         if (OutsideWorld(a.x[i], a.y[i])) {
-            if (tally && a.energy[i] > 0) ++tally->died_leaving;
+            if (watcher && a.energy[i] > 0) watcher->Died(world, i, Death::Left);
             a.energy[i] = 0;
         }
 
         // Visit by mode: foraging or mating (the turn follows after the pass).
         if (a.mode[i] == Mating) {
-            const int newborn = Mate(world, random, space, i, tally, seen);
+            const int newborn = Mate(world, random, space, i, watcher, seen);
             if (newborn >= 0 && newborn < i) born_after_visit[newborn] = 1;
         } else {
             Forage(world, random, space, i, places, seen);
@@ -216,7 +220,7 @@ MORVANE_HOT_PATH int AnimalPhase(World& world, RandomSource& random, Canvas& spa
         // Tire: a living animal spends one energy a tick.
         if (a.energy[i] > 0) {
             a.energy[i] = static_cast<std::int16_t>(a.energy[i] - 1);
-            if (tally && a.energy[i] == 0) ++tally->died_exhausted;
+            if (watcher && a.energy[i] == 0) watcher->Died(world, i, Death::Exhausted);
         }
 
         // Draw and count the living.
@@ -236,7 +240,7 @@ MORVANE_HOT_PATH int AnimalPhase(World& world, RandomSource& random, Canvas& spa
         const float x = static_cast<float>(static_cast<double>(random.Uniform()) * WorldMaxX);
         const float y = static_cast<float>(static_cast<double>(random.Uniform()) * WorldMaxY);
         const int newcomer = AddAnimal(world, random, x, y, 0.5, 0.5);
-        if (tally && newcomer >= 0) ++tally->born_by_top_up;
+        if (watcher && newcomer >= 0) watcher->ToppedUp(world, newcomer);
     }
     return count;
 }

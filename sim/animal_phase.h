@@ -3,7 +3,7 @@
 #pragma once
 
 #include "display/canvas.h"
-#include "sim/life_tally.h"
+#include "sim/life_watcher.h"
 #include "sim/random_source.h"
 #include "sim/world.h"
 
@@ -20,7 +20,7 @@ inline constexpr Colour AnimalColour = Rgb(255, 50, 0);
 
 // Advances animal slots 0..250 in order and then tops up a thin population (1 in 100 per
 // tick). Returns the animals alive during the pass, 0..251, not counting the newcomer.
-// Births and deaths are added to `tally` when one is given.
-int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeTally* tally = nullptr);
+// Births and deaths are told to `watcher` as they happen, when one is given.
+int AnimalPhase(World& world, RandomSource& random, Canvas& space, LifeWatcher* watcher = nullptr);
 
 } // namespace morvane

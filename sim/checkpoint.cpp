@@ -5,6 +5,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
@@ -30,6 +31,7 @@ public:
             out_.push_back(static_cast<char>(bits & 0xffu));
     }
     void Float(float value) { Number(std::bit_cast<std::uint32_t>(value)); }
+    void Double(double value) { Number(std::bit_cast<std::uint64_t>(value)); }
     template <std::size_t N> void Floats(const std::array<float, N>& values)
     {
         for (float v : values)
@@ -73,6 +75,7 @@ public:
         return static_cast<T>(static_cast<std::make_unsigned_t<T>>(bits));
     }
     float Float() { return std::bit_cast<float>(Number<std::uint32_t>()); }
+    double Double() { return std::bit_cast<double>(Number<std::uint64_t>()); }
     template <std::size_t N> void Floats(std::array<float, N>& values)
     {
         for (float& v : values)
@@ -120,9 +123,11 @@ constexpr std::size_t StateSize()
 {
     constexpr std::size_t animal = 4 + 4 + 4 + 2 + 2 + 2 + 4 + 4; // x, y, heading, ..., speed
     constexpr std::size_t plant = 2 + 2 + 2;
+    constexpr std::size_t birth = 8 + 2 * 8 + 8 + 1 + 4 * 8; // id, parents, born at, origin, ...
     constexpr std::size_t canvases =
         2 * 8 + 4 * (SpaceWidth * SpaceHeight + GraphWidth * GraphHeight);
-    return 4 * 8 + AnimalSlots * animal + PlantSlots * plant + 2 + 7 * 8 + canvases;
+    return 4 * 8 + AnimalSlots * animal + PlantSlots * plant + 2 + 7 * 8 + 8 + AnimalSlots * birth +
+           canvases;
 }
 
 std::string State(const RunState& c)
@@ -142,11 +147,44 @@ std::string State(const RunState& c)
     w.Number(t.born_by_breeding), w.Number(t.born_by_top_up), w.Number(t.died_leaving);
     w.Number(t.died_exhausted), w.Number(t.died_paying), w.Number(c.born_by_events_since_row);
     w.Number(c.since_row_tick);
+    w.Number(c.pedigree.entered);
+    for (const BirthRecord& b : c.pedigree.of_slot) {
+        w.Number(b.id), w.Number(b.parents[0]), w.Number(b.parents[1]), w.Number(b.born_at);
+        w.Number(static_cast<std::uint8_t>(b.origin));
+        w.Double(b.midparent_speed), w.Double(b.midparent_turn);
+        w.Double(b.speed_mutation), w.Double(b.turn_mutation);
+    }
     w.Pixels(c.space);
     w.Pixels(c.graph);
     if (w.Text().size() != StateSize())
         throw std::logic_error("a checkpoint's state is not of its fixed size");
     return std::move(w.Text());
+}
+
+// Every id was given before the next one: none beyond the count of animals that entered, a
+// parent's before its child's, and a slot has one only once an animal entered it.
+void ReadPedigree(Reader& r, RunState& c)
+{
+    Pedigree& pedigree = c.pedigree;
+    pedigree.entered = r.Number<std::uint64_t>();
+    for (BirthRecord& b : pedigree.of_slot) {
+        b.id = r.Number<std::uint64_t>();
+        b.parents[0] = r.Number<std::uint64_t>(), b.parents[1] = r.Number<std::uint64_t>();
+        b.born_at = r.Number<std::uint64_t>();
+        const auto origin = r.Number<std::uint8_t>();
+        b.midparent_speed = r.Double(), b.midparent_turn = r.Double();
+        b.speed_mutation = r.Double(), b.turn_mutation = r.Double();
+        if (origin > static_cast<std::uint8_t>(Origin::Release))
+            throw CheckpointError("corrupt (an animal of no known origin)");
+        b.origin = static_cast<Origin>(origin);
+        const bool bred = b.origin == Origin::Breeding;
+        if ((b.id == 0) != (b.origin == Origin::None) || b.id > pedigree.entered ||
+            b.born_at > c.ticks_run || (bred && (b.parents[0] == 0 || b.parents[1] == 0)) ||
+            b.parents[0] >= std::max<std::uint64_t>(b.id, 1) ||
+            b.parents[1] >= std::max<std::uint64_t>(b.id, 1) ||
+            (!bred && (b.parents[0] != 0 || b.parents[1] != 0)))
+            throw CheckpointError("corrupt (an animal's id or parents do not fit its entry)");
+    }
 }
 
 RunState FromState(std::string_view state)
@@ -176,6 +214,7 @@ RunState FromState(std::string_view state)
     c.since_row_tick = r.Number<std::uint64_t>();
     if (c.since_row_tick > c.ticks_run)
         throw CheckpointError("corrupt (its last statistics row lies ahead of it)");
+    ReadPedigree(r, c);
     r.Pixels(c.space);
     r.Pixels(c.graph);
     if (r.Left() != 0) throw CheckpointError("corrupt (bytes after the state)");

@@ -1,9 +1,9 @@
-// Who was born and who died among the animals, for anyone who wants to watch evolution at
-// work. The tick reports here only when a tally is handed in; reporting never changes a
-// world value or a draw, so a watched run and an unwatched one stay identical.
+// How many were born and how many died among the animals, by kind.
 #pragma once
 
 #include <cstdint>
+
+#include "sim/life_watcher.h"
 
 namespace morvane {
 
@@ -30,5 +30,22 @@ inline LifeTally operator-(const LifeTally& a, const LifeTally& b)
             a.died_leaving - b.died_leaving, a.died_exhausted - b.died_exhausted,
             a.died_paying - b.died_paying};
 }
+
+// The simplest watcher: it counts into a tally.
+class Tallying final : public LifeWatcher {
+public:
+    explicit Tallying(LifeTally& into) : into_(into) {}
+    void Bred(const World&, int, const Parentage&) override { ++into_.born_by_breeding; }
+    void ToppedUp(const World&, int) override { ++into_.born_by_top_up; }
+    void Died(const World&, int, Death cause) override
+    {
+        ++(cause == Death::Left        ? into_.died_leaving
+           : cause == Death::Exhausted ? into_.died_exhausted
+                                       : into_.died_paying);
+    }
+
+private:
+    LifeTally& into_;
+};
 
 } // namespace morvane

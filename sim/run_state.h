@@ -6,6 +6,7 @@
 
 #include "display/canvas.h"
 #include "sim/life_tally.h"
+#include "sim/pedigree.h"
 #include "sim/random_source.h"
 #include "sim/world.h"
 
@@ -23,6 +24,7 @@ struct RunState {
     LifeTally since_row;
     std::int64_t born_by_events_since_row = 0; // left releases that placed an animal
     std::uint64_t since_row_tick = 0;          // the tick of that row, 0..ticks_run
+    Pedigree pedigree; // who each animal is and whence it came, for lineages
 };
 
 // A fresh world whose random source starts from `seed`, as the window's own starts from 42.

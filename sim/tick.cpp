@@ -8,9 +8,9 @@
 namespace morvane {
 
 TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& graph,
-                   LifeTally* tally)
+                   LifeWatcher* watcher)
 {
-    const int animals = AnimalPhase(world, random, space, tally);
+    const int animals = AnimalPhase(world, random, space, watcher);
     const int plants = PlantPhase(world, random, space);
     GraphUpdate(world, random, graph, plants, animals);
     return {animals, plants};

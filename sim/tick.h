@@ -2,7 +2,7 @@
 #pragma once
 
 #include "display/canvas.h"
-#include "sim/life_tally.h"
+#include "sim/life_watcher.h"
 #include "sim/random_source.h"
 #include "sim/world.h"
 
@@ -16,8 +16,8 @@ struct TickCounts {
 
 // Advances the world by one tick, drawing on `space` and `graph`. Animals always see the
 // plants as the previous tick left them; plants eaten this tick are already free. Births and
-// deaths among the animals are added to `tally` when one is given.
+// deaths among the animals are told to `watcher` as they happen, when one is given.
 TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& graph,
-                   LifeTally* tally = nullptr);
+                   LifeWatcher* watcher = nullptr);
 
 } // namespace morvane

@@ -2,6 +2,7 @@
 // checkpoint, or is damaged, is refused with its problem named, whatever its bytes.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 #include "sim/checkpoint.h"
@@ -23,10 +24,20 @@ RunState Running(int ticks)
     c.seed = 42;
     c.ticks_run = 2000;
     space_MouseUp(c.world, c.random, LeftButton, 0, 100.5f, 200.25f);
+    Tallying counting_c(c.since_row);
     for (int t = 0; t < ticks; ++t, ++c.ticks_run)
-        RunTick(c.world, c.random, c.space, c.graph, &c.since_row);
+        RunTick(c.world, c.random, c.space, c.graph, &counting_c);
     c.born_by_events_since_row = 1;
     c.since_row_tick = 2000;
+    c.pedigree.Enter(3, {.born_at = 12, .origin = Origin::Release});
+    c.pedigree.Enter(7, {.born_at = 40, .origin = Origin::TopUp});
+    c.pedigree.Enter(4, {.parents = {1, 1},
+                         .born_at = 2000,
+                         .origin = Origin::Breeding,
+                         .midparent_speed = 0.7,
+                         .midparent_turn = -0.0,
+                         .speed_mutation = -0.5,
+                         .turn_mutation = 0.1234567890123});
     return c;
 }
 
@@ -43,6 +54,9 @@ void ExpectSame(const RunState& a, const RunState& b)
     EXPECT_EQ(a.since_row, b.since_row);
     EXPECT_EQ(a.born_by_events_since_row, b.born_by_events_since_row);
     EXPECT_EQ(a.since_row_tick, b.since_row_tick);
+    EXPECT_TRUE(a.pedigree == b.pedigree);
+    EXPECT_EQ(std::signbit(a.pedigree.of_slot[4].midparent_turn),
+              std::signbit(b.pedigree.of_slot[4].midparent_turn));
 }
 
 // The bytes with a header field replaced and the checksum made right again, as a newer or a
@@ -83,9 +97,10 @@ TEST(Checkpoint, AWorldReadBackContinuesBitForBitAsTheWorldItWasKeptFrom)
     RunState read = ReadCheckpoint(bytes);
     ExpectSame(kept, read);
     // Across the graph's wrap and a few hundred births and deaths, the two stay one world.
+    Tallying counting_kept(kept.since_row), counting_read(read.since_row);
     for (int t = 0; t < 5000; ++t) {
-        RunTick(kept.world, kept.random, kept.space, kept.graph, &kept.since_row);
-        RunTick(read.world, read.random, read.space, read.graph, &read.since_row);
+        RunTick(kept.world, kept.random, kept.space, kept.graph, &counting_kept);
+        RunTick(read.world, read.random, read.space, read.graph, &counting_read);
     }
     EXPECT_EQ(HashWorld(kept.world), HashWorld(read.world));
     ExpectSame(kept, read);
@@ -129,6 +144,15 @@ TEST(Checkpoint, OtherFilesDamagedOnesAndNewerOrForeignOnesAreRefusedWithTheProb
     ahead.since_row_tick = ahead.ticks_run + 1; // a statistics row the world has not reached
     EXPECT_EQ(Problem(WriteCheckpoint(ahead, "1.0.0.0")),
               "corrupt (its last statistics row lies ahead of it)");
+    for (auto spoil : {+[](Pedigree& p) { p.of_slot[9].id = p.entered + 1; },
+                       +[](Pedigree& p) { p.of_slot[4].parents[1] = p.of_slot[4].id; },
+                       +[](Pedigree& p) { p.of_slot[3].parents[0] = 1; },
+                       +[](Pedigree& p) { p.of_slot[7].origin = Origin::None; }}) {
+        RunState unknown = Running(10);
+        spoil(unknown.pedigree);
+        EXPECT_EQ(Problem(WriteCheckpoint(unknown, "1.0.0.0")),
+                  "corrupt (an animal's id or parents do not fit its entry)");
+    }
     EXPECT_EQ(Problem(bytes + std::string(MostCheckpointBytes, '\0')),
               "corrupt (longer than any checkpoint)");
 }

@@ -167,7 +167,8 @@ inline std::string CountsCsv(const ReferenceRun& run)
     return text;
 }
 
-// A CSV file as the lab writes it: a header line, then rows of plain comma-separated fields.
+// A CSV file as the lab writes it: a header line, then rows of comma-separated fields, a field
+// with a comma in it quoted (the quotes are dropped here).
 struct CsvTable {
     std::vector<std::string> header;
     std::vector<std::vector<std::string>> rows;
@@ -194,12 +195,16 @@ inline CsvTable ParseCsv(const std::string& text)
     std::istringstream lines(text);
     bool first = true;
     for (std::string line; std::getline(lines, line);) {
-        std::vector<std::string> fields;
-        std::size_t start = 0;
-        for (std::size_t comma; (comma = line.find(',', start)) != std::string::npos;
-             start = comma + 1)
-            fields.push_back(line.substr(start, comma - start));
-        fields.push_back(line.substr(start));
+        std::vector<std::string> fields(1);
+        bool quoted = false;
+        for (char c : line) {
+            if (c == '"')
+                quoted = !quoted;
+            else if (c == ',' && !quoted)
+                fields.emplace_back();
+            else
+                fields.back() += c;
+        }
         if (first)
             table.header = fields;
         else

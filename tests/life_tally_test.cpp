@@ -21,8 +21,9 @@ TEST(LifeTally, EveryTickBirthsMinusDeathsIsTheChangeInLivingAnimalsAndWatchingC
     LifeTally total;
     for (int t = 0; t < 5'000; ++t) {
         LifeTally tick;
+        Tallying counting(tick);
         const int before = LivingAnimals(watched.world);
-        RunTick(watched.world, watched.random, space, graph, &tick);
+        RunTick(watched.world, watched.random, space, graph, &counting);
         RunTick(unwatched.world, unwatched.random, space, graph);
         const auto born = tick.born_by_breeding + tick.born_by_top_up;
         const auto died = tick.died_leaving + tick.died_exhausted + tick.died_paying;
@@ -61,8 +62,9 @@ TEST(LifeTally, AnAnimalBreedingWithItselfIsOneBirthAndDiesOnceWhenItCannotPayTw
     PlaceAnimal(world, 0, {.x = 50.5f, .y = 60.5f, .energy = 400, .mode = Mating, .target = 0});
     Canvas space = Canvas::Discarding();
     LifeTally tally;
+    Tallying counting(tally);
 
-    AnimalPhase(world, random, space, &tally);
+    AnimalPhase(world, random, space, &counting);
 
     EXPECT_EQ(world.animals.energy[0], 0);
     ASSERT_GT(world.animals.energy[1], 0); // the newborn, in the lowest free slot
@@ -78,8 +80,9 @@ TEST(LifeTally, BreedingInAFullTableKillsThePoorerParentButBearsNoOne)
     PlaceAnimal(full.world, 8, {.x = 200.5f, .y = 200, .energy = 120});
     Canvas space = Canvas::Discarding();
     LifeTally tally;
+    Tallying counting(tally);
 
-    AnimalPhase(full.world, full.random, space, &tally);
+    AnimalPhase(full.world, full.random, space, &counting);
 
     EXPECT_EQ(a.energy[7], 649); // 900 less the birth and the tick's own cost
     EXPECT_EQ(a.energy[8], 0);
@@ -98,10 +101,11 @@ TEST(LifeTally, LeavingTheWorldAndTiringOutAreToldApartAndTheDeadAreNotCountedAg
     RandomSource random;
     Canvas space = Canvas::Discarding();
     LifeTally tally;
+    Tallying counting(tally);
 
-    AnimalPhase(world, random, space, &tally);
+    AnimalPhase(world, random, space, &counting);
     EXPECT_EQ(tally, (LifeTally{.died_leaving = 1, .died_exhausted = 1}));
-    AnimalPhase(world, random, space, &tally); // nobody dies twice
+    AnimalPhase(world, random, space, &counting); // nobody dies twice
     EXPECT_EQ(tally, (LifeTally{.died_leaving = 1, .died_exhausted = 1}));
 }
 
