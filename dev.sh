@@ -30,6 +30,7 @@ packages=(
     xvfb xdotool x11-utils x11-apps imagemagick
     clang-14 libclang-rt-14-dev llvm-14
     clang-format-14
+    python3-dev pybind11-dev python3-numpy python3-pytest python3-matplotlib
 )
 
 install_missing() {

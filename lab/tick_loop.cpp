@@ -6,6 +6,7 @@
 
 #include "sim/animal_phase.h"
 #include "sim/mouse_release.h"
+#include "sim/run_book.h"
 
 namespace morvane::lab {
 
@@ -52,61 +53,6 @@ void Listeners::Settled(const RunState& run)
         listener->Settled(run);
 }
 
-namespace {
-
-// What the tick tells of births and deaths, as the run keeps it (the counts since the last
-// row, the pedigree) and passes it on to the listener with the ids and the tick.
-class LifeKeeper final : public LifeWatcher {
-public:
-    LifeKeeper(RunState& run, RunListener& listener) : run_(run), listener_(listener) {}
-
-    // Ticks run once the tick in progress is over: the tick births and deaths belong to.
-    void During(std::uint64_t tick) { tick_ = tick; }
-
-    void Bred(const World& world, int slot, const Parentage& p) override
-    {
-        ++run_.since_row.born_by_breeding;
-        const Pedigree& pedigree = run_.pedigree;
-        Enter(world, slot,
-              {.parents = {pedigree.of_slot[p.parent].id, pedigree.of_slot[p.partner].id},
-               .origin = Origin::Breeding,
-               .midparent_speed = p.midparent_speed,
-               .midparent_turn = p.midparent_turn,
-               .speed_mutation = p.speed_mutation,
-               .turn_mutation = p.turn_mutation});
-    }
-    void ToppedUp(const World& world, int slot) override
-    {
-        ++run_.since_row.born_by_top_up;
-        Enter(world, slot, {.origin = Origin::TopUp});
-    }
-    void Died(const World& world, int slot, Death cause) override
-    {
-        Tallying(run_.since_row).Died(world, slot, cause);
-        listener_.Died(world, slot, run_.pedigree.of_slot[slot], cause, tick_);
-    }
-    // A left release placed a newcomer after `tick` ticks.
-    void Released(const World& world, int slot, std::uint64_t tick)
-    {
-        ++run_.born_by_events_since_row;
-        tick_ = tick;
-        Enter(world, slot, {.origin = Origin::Release});
-    }
-
-private:
-    void Enter(const World& world, int slot, BirthRecord record)
-    {
-        record.born_at = tick_;
-        listener_.Entered(world, slot, run_.pedigree.Enter(slot, record));
-    }
-
-    RunState& run_;
-    RunListener& listener_;
-    std::uint64_t tick_ = 0;
-};
-
-} // namespace
-
 RowSchedule RowsOf(const RunPlan& plan, std::uint64_t from)
 {
     return {from, plan.to, plan.every, plan.resumed};
@@ -129,7 +75,6 @@ RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
 
     // A resumed world has had every release up to its tick count delivered already.
     auto next = releases.begin();
-    LifeKeeper life(run, listener);
     listener.Began(run, plan);
     while (next != releases.end() &&
            (next->after_ticks < from || (plan.resumed && next->after_ticks == from)))
@@ -137,12 +82,8 @@ RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
 
     for (std::uint64_t t = from;; ++t) {
         for (; next != releases.end() && next->after_ticks == t; ++next) {
-            const int slot =
-                space_MouseUp(run.world, run.random, next->button, 0, next->x, next->y);
-            if (slot >= 0 && next->button == LeftButton) {
-                ++totals.born_by_events;
-                life.Released(run.world, slot, t);
-            }
+            const int slot = DeliverRelease(run, next->button, next->x, next->y, listener);
+            if (slot >= 0 && next->button == LeftButton) ++totals.born_by_events;
             listener.Released(*next, slot);
         }
         if (rows_left && t == next_row) {
@@ -173,9 +114,7 @@ RunTotals RunTicks(const RunPlan& plan, RunState& run, RunListener& listener,
             totals.stopped = true;
             break;
         }
-        life.During(t + 1);
-        const TickCounts counts = RunTick(run.world, run.random, run.space, run.graph, &life);
-        run.ticks_run = t + 1;
+        const TickCounts counts = RunBookedTick(run, listener);
         if (counts.animals < AnimalTopUpBelow) ++totals.ticks_below_three;
         listener.Ticked(t + 1, counts);
         if (progress && ++unreported == ProgressMeter::Stride) {

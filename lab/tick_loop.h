@@ -14,6 +14,7 @@
 #include "lab/row_schedule.h"
 #include "sim/life_tally.h"
 #include "sim/life_watcher.h"
+#include "sim/run_book.h"
 #include "sim/run_state.h"
 #include "sim/tick.h"
 
@@ -41,7 +42,8 @@ struct SampleRow {
 };
 
 // What a run reports as it goes; each report is ignored unless overridden.
-class RunListener {
+// Besides the births and deaths of a LifeStory, with their ids and ticks:
+class RunListener : public LifeStory {
 public:
     virtual ~RunListener() = default;
     // Before anything else, the run as it starts (fresh, or a kept world going on) and the
@@ -50,15 +52,6 @@ public:
     // A scripted release delivered after `release.after_ticks` ticks; `slot` is where its
     // newcomer went, or -1 when none was born.
     virtual void Released(const ScriptedRelease& /*release*/, int /*slot*/) {}
-    // An animal entered the world, by birth, top-up or release, into `slot` of `world`, as
-    // `record` describes it; record.born_at is the tick.
-    virtual void Entered(const World& /*world*/, int /*slot*/, const BirthRecord& /*record*/) {}
-    // The living animal in `slot`, entered as `record` describes, died during tick `tick`; its
-    // values are still in `world` as it lived with them.
-    virtual void Died(const World& /*world*/, int /*slot*/, const BirthRecord& /*record*/,
-                      Death /*cause*/, std::uint64_t /*tick*/)
-    {
-    }
     // After each tick, numbered from the world's creation, with the counts its passes took.
     virtual void Ticked(std::uint64_t /*tick*/, const TickCounts& /*counts*/) {}
     // At the ticks of the run's RowSchedule, after that tick's releases, so the row describes
