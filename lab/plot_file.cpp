@@ -1,16 +1,9 @@
-// Cairo draws the same figure on an image surface for PNG and on an SVG surface, both
-// streamed into the output file the lab opened before the run.
+// The populations above, the mean speed and turning rate below, on one time axis.
 #include "lab/plot_file.h"
 
-#include <cairo-svg.h>
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
-
-#include <algorithm>
-#include <cctype>
 
 #include "lab/ensemble_table.h"
-#include "lab/lab_error.h"
 #include "lab/plot_axis.h"
 #include "lab/plot_panel.h"
 
@@ -23,25 +16,9 @@ constexpr Rgb01 AnimalOrangeRed{1, 50 / 255.0, 0}; // the window's animals
 constexpr Rgb01 SpeedBlue{0.12, 0.35, 0.8};
 constexpr Rgb01 TurnPurple{0.55, 0.2, 0.65};
 
-cairo_status_t WriteTo(void* closure, const unsigned char* data, unsigned int length)
-{
-    auto* out = static_cast<std::FILE*>(closure);
-    return std::fwrite(data, 1, length, out) == length ? CAIRO_STATUS_SUCCESS
-                                                       : CAIRO_STATUS_WRITE_ERROR;
-}
-
 void DrawFigure(cairo_t* cr, const PlotSeries& series)
 {
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 16);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_text_extents_t e;
-    cairo_text_extents(cr, series.title.c_str(), &e);
-    cairo_move_to(cr, (PlotWidth - e.x_advance) / 2, 26);
-    cairo_show_text(cr, series.title.c_str());
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    StartPage(cr, PlotWidth, series.title, 26);
 
     const double first =
         series.points.empty() ? 0 : static_cast<double>(series.points.front().tick);
@@ -70,45 +47,10 @@ void DrawFigure(cairo_t* cr, const PlotSeries& series)
 
 } // namespace
 
-PlotFormat PlotFormatOf(const std::string& path, const char* option)
-{
-    const std::size_t dot = path.find_last_of("./");
-    std::string extension = dot == std::string::npos || path[dot] != '.' ? "" : path.substr(dot);
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (extension == ".png") return PlotFormat::Png;
-    if (extension == ".svg") return PlotFormat::Svg;
-    throw LabError(std::string(option) + " " + path +
-                   ": unknown figure format (the name must end in .png or .svg)");
-}
-
 void WritePlot(std::FILE* out, PlotFormat format, const PlotSeries& series)
 {
-    // Cairo and fontconfig keep their font caches until the process ends, which the leak
-    // checker of the sanitizer builds reports as leaks; the lab draws one figure at the very
-    // end of its work, so they are handed back once it is drawn (the next use would rebuild them).
-    struct FontCachesReleased {
-        ~FontCachesReleased()
-        {
-            cairo_debug_reset_static_data();
-            FcFini();
-        }
-    } release;
-    cairo_surface_t* surface =
-        format == PlotFormat::Svg
-            ? cairo_svg_surface_create_for_stream(WriteTo, out, PlotWidth, PlotHeight)
-            : cairo_image_surface_create(CAIRO_FORMAT_RGB24, PlotWidth, PlotHeight);
-    cairo_t* cr = cairo_create(surface);
-    DrawFigure(cr, series);
-    cairo_status_t status = cairo_status(cr);
-    cairo_destroy(cr);
-    if (status == CAIRO_STATUS_SUCCESS && format == PlotFormat::Png)
-        status = cairo_surface_write_to_png_stream(surface, WriteTo, out);
-    cairo_surface_finish(surface); // an SVG is written out here
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
-    cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS)
-        throw LabError(std::string("figure could not be drawn: ") + cairo_status_to_string(status));
+    WriteFigure(out, format, PlotWidth, PlotHeight, series.title,
+                [&](cairo_t* cr) { DrawFigure(cr, series); });
 }
 
 namespace {

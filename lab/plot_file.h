@@ -7,20 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "lab/figure_file.h"
 #include "lab/output.h"
 #include "lab/output_file.h"
 #include "lab/plot_series.h"
 
 namespace morvane::lab {
 
-enum class PlotFormat { Png, Svg };
-
 inline constexpr int PlotWidth = 960; // pixels of the PNG, points of the SVG
 inline constexpr int PlotHeight = 810;
-
-// The format a file name asks for by its extension, .png or .svg in any case; any other
-// name throws LabError, naming `option`.
-PlotFormat PlotFormatOf(const std::string& path, const char* option = "--plot");
 
 // Draws `series` and writes it to `out`; throws LabError when cairo reports a failure.
 void WritePlot(std::FILE* out, PlotFormat format, const PlotSeries& series);

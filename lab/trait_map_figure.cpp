@@ -2,15 +2,12 @@
 // traits drift from moment to moment by where the dark patch sits, without reading a number.
 #include "lab/trait_map_figure.h"
 
-#include <cairo-svg.h>
 #include <cairo.h>
-#include <fontconfig/fontconfig.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 
-#include "lab/lab_error.h"
 #include "lab/plot_axis.h"
 #include "lab/plot_panel.h"
 
@@ -289,16 +286,7 @@ void DrawKey(cairo_t* cr, int most)
 
 void DrawFigure(cairo_t* cr, const TraitMap& map)
 {
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-    cairo_set_font_size(cr, 16);
-    cairo_set_source_rgb(cr, 0, 0, 0);
-    cairo_text_extents_t e;
-    cairo_text_extents(cr, map.title.c_str(), &e);
-    cairo_move_to(cr, (TraitMapWidth - e.x_advance) / 2, 28);
-    cairo_show_text(cr, map.title.c_str());
-    cairo_select_font_face(cr, "sans-serif", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_NORMAL);
+    StartPage(cr, TraitMapWidth, map.title, 28);
     cairo_set_font_size(cr, FontSize);
 
     const std::size_t shown = std::min<std::size_t>(map.moments.size(), Panels);
@@ -328,67 +316,12 @@ void DrawFigure(cairo_t* cr, const TraitMap& map)
     if (most > 0) DrawKey(cr, most);
 }
 
-cairo_status_t WriteTo(void* closure, const unsigned char* data, unsigned int length)
-{
-    auto* out = static_cast<std::FILE*>(closure);
-    return std::fwrite(data, 1, length, out) == length ? CAIRO_STATUS_SUCCESS
-                                                       : CAIRO_STATUS_WRITE_ERROR;
-}
-
-cairo_status_t AppendTo(void* closure, const unsigned char* data, unsigned int length)
-{
-    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
-    return CAIRO_STATUS_SUCCESS;
-}
-
-// Cairo draws text as outlines; a <title> gives the drawing a name that viewers show and that
-// a search through files finds.
-std::string Titled(std::string svg, const std::string& title)
-{
-    const std::size_t open = svg.find("<svg");
-    const std::size_t end = open == std::string::npos ? open : svg.find('>', open);
-    if (end == std::string::npos) return svg;
-    std::string escaped = "<title>";
-    for (char c : title)
-        escaped += c == '&' ? "&amp;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : std::string(1, c);
-    escaped += "</title>\n";
-    return svg.insert(end + 1, "\n" + escaped);
-}
-
 } // namespace
 
 void WriteTraitMap(std::FILE* out, PlotFormat format, const TraitMap& map)
 {
-    // As for the --plot figure: cairo's and fontconfig's font caches are handed back once the
-    // figure is drawn, or the sanitizer builds' leak checker reports them.
-    struct FontCachesReleased {
-        ~FontCachesReleased()
-        {
-            cairo_debug_reset_static_data();
-            FcFini();
-        }
-    } release;
-    std::string svg; // kept whole until drawn, so its title can go in before it is written
-    cairo_surface_t* surface =
-        format == PlotFormat::Svg
-            ? cairo_svg_surface_create_for_stream(AppendTo, &svg, TraitMapWidth, TraitMapHeight)
-            : cairo_image_surface_create(CAIRO_FORMAT_RGB24, TraitMapWidth, TraitMapHeight);
-    cairo_t* cr = cairo_create(surface);
-    DrawFigure(cr, map);
-    cairo_status_t status = cairo_status(cr);
-    cairo_destroy(cr);
-    if (status == CAIRO_STATUS_SUCCESS && format == PlotFormat::Png)
-        status = cairo_surface_write_to_png_stream(surface, WriteTo, out);
-    cairo_surface_finish(surface); // an SVG is completed here
-    if (status == CAIRO_STATUS_SUCCESS) status = cairo_surface_status(surface);
-    cairo_surface_destroy(surface);
-    if (status == CAIRO_STATUS_SUCCESS && format == PlotFormat::Svg) {
-        svg = Titled(std::move(svg), map.title);
-        if (std::fwrite(svg.data(), 1, svg.size(), out) != svg.size())
-            status = CAIRO_STATUS_WRITE_ERROR;
-    }
-    if (status != CAIRO_STATUS_SUCCESS)
-        throw LabError(std::string("figure could not be drawn: ") + cairo_status_to_string(status));
+    WriteFigure(out, format, TraitMapWidth, TraitMapHeight, map.title,
+                [&](cairo_t* cr) { DrawFigure(cr, map); });
 }
 
 } // namespace morvane::lab

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "lab/plot_file.h"
+#include "lab/figure_file.h"
 
 namespace morvane::lab {
 
