@@ -144,6 +144,8 @@ def test_worlds_on_two_threads_step_side_by_side():
         t.join()
     two = time.perf_counter() - start
     assert pair[0].hash() == alone.hash()
+    if SANITIZED:
+        pytest.skip("the sanitizers' bookkeeping, not the world, sets the pace of their threads")
     assert two < 1.5 * one, f"two worlds took {two:.2f} s, one alone {one:.2f} s"
 
 
