@@ -90,6 +90,19 @@ void WriteFigure(std::FILE* out, PlotFormat format, int width, int height, const
         throw LabError(std::string("figure could not be drawn: ") + cairo_status_to_string(status));
 }
 
+void ShowText(cairo_t* cr, const std::string& text, double x, double y, double align_x,
+              double align_y, double angle, double font_size)
+{
+    cairo_text_extents_t extents;
+    cairo_text_extents(cr, text.c_str(), &extents);
+    cairo_save(cr);
+    cairo_translate(cr, x, y);
+    cairo_rotate(cr, angle);
+    cairo_move_to(cr, -extents.x_advance * align_x, font_size * 0.36 - font_size * (align_y - 0.5));
+    cairo_show_text(cr, text.c_str());
+    cairo_restore(cr);
+}
+
 void StartPage(cairo_t* cr, int width, const std::string& title, double baseline)
 {
     cairo_set_source_rgb(cr, 1, 1, 1);

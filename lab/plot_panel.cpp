@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lab/figure_file.h"
 #include "lab/plot_axis.h"
 
 namespace morvane::lab {
@@ -26,14 +27,7 @@ struct Mapping {
 void Text(cairo_t* cr, const std::string& text, double x, double y, double align_x, double align_y,
           double angle = 0)
 {
-    cairo_text_extents_t extents;
-    cairo_text_extents(cr, text.c_str(), &extents);
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_rotate(cr, angle);
-    cairo_move_to(cr, -extents.x_advance * align_x, FontSize * 0.36 - FontSize * (align_y - 0.5));
-    cairo_show_text(cr, text.c_str());
-    cairo_restore(cr);
+    ShowText(cr, text, x, y, align_x, align_y, angle, FontSize);
 }
 
 // Calls `run(first, last)` for each stretch of consecutive points whose band is present.

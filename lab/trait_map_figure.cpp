@@ -119,14 +119,7 @@ Rgb01 ShadeOf(int count, int most) { return RampAt(std::sqrt(static_cast<double>
 void Text(cairo_t* cr, const std::string& text, double x, double y, double align_x,
           double angle = 0)
 {
-    cairo_text_extents_t extents;
-    cairo_text_extents(cr, text.c_str(), &extents);
-    cairo_save(cr);
-    cairo_translate(cr, x, y);
-    cairo_rotate(cr, angle);
-    cairo_move_to(cr, -extents.x_advance * align_x, FontSize * 0.36); // y is the text's middle
-    cairo_show_text(cr, text.c_str());
-    cairo_restore(cr);
+    ShowText(cr, text, x, y, align_x, 0.5, angle, FontSize); // y is the text's middle
 }
 
 double Pixel(double v) { return std::round(v) + 0.5; } // a one-pixel line falls on a pixel

@@ -7,6 +7,7 @@
 #include "lab/plot_axis.h"
 #include "lab/plot_file.h"
 #include "lab_test_support.h"
+#include "png_decoding.h"
 
 namespace morvane::labtest {
 namespace {
@@ -24,19 +25,7 @@ struct Decoded {
     }
 };
 
-Decoded DecodePng(const std::string& bytes)
-{
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    Decoded decoded;
-    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) return decoded;
-    image.format = PNG_FORMAT_RGB;
-    decoded.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, decoded.rgb.data(), 0, nullptr)) return {};
-    decoded.width = image.width;
-    decoded.height = image.height;
-    return decoded;
-}
+Decoded DecodePng(const std::string& bytes) { return DecodePngAs<Decoded>(bytes); }
 
 TEST(LabPlot, APngFigureShowsPlantsInGreenAndAnimalsInOrangeRedOnWhite)
 {
