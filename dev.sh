@@ -23,7 +23,7 @@ USAGE
 
 # What each package is for is listed in the README's Dependencies section.
 packages=(
-    g++ cmake make pkg-config git python3
+    g++ cmake make pkg-config git python3 parallel
     libsdl2-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev
@@ -75,7 +75,7 @@ build_fuzz() {
         -DMORVANE_BUILD_FUZZ=ON -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_TESTS=OFF \
         -DMORVANE_BUILD_BENCH=OFF >/dev/null
     cmake --build build/fuzz -j "$jobs" --target morvane_fuzz_world morvane_fuzz_events \
-        morvane_fuzz_checkpoint morvane_soak
+        morvane_fuzz_checkpoint morvane_fuzz_samples morvane_soak
 }
 
 run_fuzz() { # run_fuzz <seconds per target>

@@ -3,8 +3,9 @@
 #
 # usage: fuzz/run_fuzzers.sh BUILD_DIR SECONDS [TARGET...]
 # BUILD_DIR is a build with -DMORVANE_BUILD_FUZZ=ON (dev.sh makes build/fuzz); TARGET is world,
-# events or checkpoint, all three when none is named. The corpus is copied to BUILD_DIR/fuzz-run first, so the
-# inputs a run discovers stay out of the committed one; a crash is kept as
+# events, checkpoint or samples, all four when none is named. The corpus is copied to
+# BUILD_DIR/fuzz-run first, so the inputs a run discovers stay out of the committed one; a
+# crash is kept as
 # BUILD_DIR/fuzz-artifacts/<target>-crash-<hash> and makes the script exit non-zero.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,12 +15,12 @@ build=$1
 seconds=$2
 shift 2
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(world events checkpoint)
+[ ${#targets[@]} -gt 0 ] || targets=(world events checkpoint samples)
 
 # The longest input each target takes: the world's scripts grow with their clicks, an events
 # file needs no more than a few lines to reach every corner of the reader, and a checkpoint
-# of a populated world is some tens of kilobytes.
-declare -A max_len=([world]=8192 [events]=4096 [checkpoint]=65536)
+# of a populated world is some tens of kilobytes, and a few runs' samples are some kilobytes.
+declare -A max_len=([world]=8192 [events]=4096 [checkpoint]=65536 [samples]=16384)
 
 # Sanitizer reports name files and lines only with a symbolizer; llvm-14 ships one under its
 # versioned name.

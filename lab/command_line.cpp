@@ -8,6 +8,7 @@
 #include <string>
 
 #include "lab/lab_error.h"
+#include "lab/merge.h"
 #include "lab/whole_number.h"
 
 namespace morvane::lab {
@@ -26,16 +27,19 @@ const CLI::Validator NotAnOption(
 
 // The values as text, read once CLI11 has taken the command line apart.
 struct Texts {
-    std::string ticks, seed, every, runs, threads, events, resume, checkpoint_every;
+    std::string ticks, seed, every, runs, threads, shard, events, resume, checkpoint_every;
     std::array<std::string, OutputKinds> outputs;
     std::array<bool, OutputKinds> flags{};
 };
 
-void AddOutputs(CLI::App& app, Texts& texts, bool one_world)
+bool DescribesOneWorld(const OutputKind& kind) { return kind.describes == Describes::OneWorld; }
+bool DescribesEnsembles(const OutputKind& kind) { return kind.describes != Describes::OneWorld; }
+
+void AddOutputs(CLI::App& app, Texts& texts, bool (*wanted)(const OutputKind&))
 {
     for (std::size_t k = 0; k < OutputKinds; ++k) {
         const OutputKind& kind = Outputs()[k];
-        if ((kind.describes == Describes::OneWorld) != one_world) continue;
+        if (!wanted(kind)) continue;
         if (kind.value_name)
             app.add_option(kind.option, texts.outputs[k], kind.help)
                 ->type_name(kind.value_name)
@@ -66,7 +70,7 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
          "go on from a checkpoint of --checkpoint-out (with --runs and --seed: fork it into runs "
          "that differ only by chance)",
          "FILE");
-    AddOutputs(app, texts, true);
+    AddOutputs(app, texts, DescribesOneWorld);
     text("--checkpoint-every", texts.checkpoint_every,
          "with --checkpoint-out: also replace it whenever the tick count is a multiple of K", "K");
     text("--every", texts.every,
@@ -74,8 +78,29 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
     text("--runs", texts.runs,
          "run R worlds from seeds S, S+1, ... (without --seed, from 42, the window's own)", "R");
     text("--threads", texts.threads, "threads for --runs (default: every core)", "N");
-    AddOutputs(app, texts, false);
+    text("--shard", texts.shard,
+         "with --runs and --samples-out: run only the I-th of K parts of the runs, a job of its "
+         "own for a scheduler; morvane-lab merge makes the outputs from the K samples files",
+         "I/K");
+    AddOutputs(app, texts, DescribesEnsembles);
     app.add_flag("--quiet", quiet, "show no progress bar");
+}
+
+void ReadOutputs(const CLI::App& app, const Texts& texts,
+                 std::array<std::optional<std::string>, OutputKinds>& outputs)
+{
+    for (std::size_t k = 0; k < OutputKinds; ++k) {
+        const OutputKind& kind = Outputs()[k];
+        if (app.get_option_no_throw(kind.option) == nullptr || app.count(kind.option) == 0)
+            continue;
+        if (!kind.value_name) {
+            if (texts.flags[k]) outputs[k] = "";
+            continue;
+        }
+        if (texts.outputs[k].empty())
+            throw LabError(std::string(kind.option) + " needs a file name");
+        outputs[k] = texts.outputs[k];
+    }
 }
 
 Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
@@ -92,6 +117,10 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
     if (app.count("--runs") > 0) request.runs = ReadWholeNumber("--runs", texts.runs, 1, MostRuns);
     if (app.count("--threads") > 0)
         request.threads = ReadWholeNumber("--threads", texts.threads, 1, MostThreads);
+    if (app.count("--shard") > 0) {
+        if (!request.runs) throw LabError("--shard needs --runs, the runs it takes a part of");
+        request.shard = ReadShard(texts.shard, *request.runs);
+    }
 
     // An empty name would otherwise read as "not asked for" and be silently ignored.
     if (app.count("--events") > 0 && texts.events.empty())
@@ -100,18 +129,25 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
     if (app.count("--resume") > 0 && texts.resume.empty())
         throw LabError("--resume needs a file name");
     request.resume = texts.resume;
-    for (std::size_t k = 0; k < OutputKinds; ++k) {
-        const OutputKind& kind = Outputs()[k];
-        if (app.count(kind.option) == 0) continue;
-        if (!kind.value_name) {
-            if (texts.flags[k]) request.outputs[k] = "";
-            continue;
-        }
-        if (texts.outputs[k].empty())
-            throw LabError(std::string(kind.option) + " needs a file name");
-        request.outputs[k] = texts.outputs[k];
-    }
+    ReadOutputs(app, texts, request.outputs);
     return request;
+}
+
+// CLI11 takes the command line apart; false when it asked for the help, printed to `out`.
+bool Parse(CLI::App& app, int argc, const char* const* argv, std::ostream& out)
+{
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return false;
+    } catch (const CLI::ParseError& e) {
+        std::string message = e.what();
+        for (char& c : message)
+            if (c == '\n') c = ' ';
+        throw LabError(message + " (see --help)");
+    }
+    return true;
 }
 
 } // namespace
@@ -124,19 +160,40 @@ std::optional<Request> ReadCommandLine(int argc, const char* const* argv, std::o
                  "Without a seed the world starts from the window program's fixed state (seed\n"
                  "42), so the same ticks and events give the same world, bit for bit.",
                  "morvane-lab"};
+    app.footer("morvane-lab merge FILE... makes the outputs of an ensemble run in shards from\n"
+               "their --samples-out files (see morvane-lab merge --help).");
     AddOptions(app, texts, quiet);
-    try {
-        app.parse(argc, argv);
-    } catch (const CLI::CallForHelp&) {
-        out << app.help();
-        return std::nullopt;
-    } catch (const CLI::ParseError& e) {
-        std::string message = e.what();
-        for (char& c : message)
-            if (c == '\n') c = ' ';
-        throw LabError(message + " (see --help)");
-    }
+    if (!Parse(app, argc, argv, out)) return std::nullopt;
     return ReadValues(app, texts, quiet);
+}
+
+std::optional<MergeRequest> ReadMergeCommandLine(int argc, const char* const* argv,
+                                                 std::ostream& out)
+{
+    Texts texts;
+    MergeRequest request;
+    CLI::App app{
+        "morvane-lab merge: makes the outputs of an ensemble from the --samples-out files\n"
+        "of its shards (--runs R --shard I/K), byte for byte those of one process\n"
+        "running all R runs. The files may come in any order; together they must hold\n"
+        "every run of one request once.",
+        "morvane-lab merge"};
+    app.add_option("FILE", request.files, "samples files of the shards")->check(NotAnOption);
+    AddOutputs(app, texts, MadeFromSamples);
+    // The ensemble's other outputs are known, to be refused in words rather than as strangers.
+    for (const OutputKind& kind : Outputs())
+        if (DescribesEnsembles(kind) && !MadeFromSamples(kind))
+            app.add_option(kind.option)->group("");
+    if (!Parse(app, argc, argv, out)) return std::nullopt;
+    for (const OutputKind& kind : Outputs())
+        if (DescribesEnsembles(kind) && !MadeFromSamples(kind) && app.count(kind.option) > 0)
+            throw LabError("merge: " + std::string(kind.option) +
+                           " cannot be made from samples files (merge makes " +
+                           OptionList(MadeFromSamples, "and") + ")");
+    if (request.files.empty())
+        throw LabError("merge: no samples files given (see morvane-lab merge --help)");
+    ReadOutputs(app, texts, request.outputs);
+    return request;
 }
 
 } // namespace morvane::lab

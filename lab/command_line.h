@@ -4,6 +4,7 @@
 
 #include <ostream>
 
+#include "lab/merge.h"
 #include "lab/request.h"
 
 namespace morvane::lab {
@@ -11,5 +12,9 @@ namespace morvane::lab {
 // Reads the command line. Prints the help to `out` and returns nothing for --help; throws
 // LabError for anything it cannot use, with the message to show.
 std::optional<Request> ReadCommandLine(int argc, const char* const* argv, std::ostream& out);
+
+// Reads the command line of `morvane-lab merge`, argv[0] being "merge"; likewise.
+std::optional<MergeRequest> ReadMergeCommandLine(int argc, const char* const* argv,
+                                                 std::ostream& out);
 
 } // namespace morvane::lab

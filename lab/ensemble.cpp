@@ -72,6 +72,22 @@ RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t seed,
     return record;
 }
 
+// The request as the samples of a shard record it, so the shards of one ensemble are known.
+EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const RunState& start)
+{
+    EnsembleIdentity id;
+    id.program_version = MORVANE_PROGRAM_VERSION;
+    id.to = plan.to;
+    id.from = start.ticks_run;
+    id.resumed = plan.resumed;
+    id.every = plan.every;
+    id.first_seed = request.FirstSeed();
+    id.runs = *request.runs;
+    if (!request.events.empty()) id.events = DigestOf("--events", request.events);
+    if (request.Resumed()) id.checkpoint = DigestOf("--resume", request.resume);
+    return id;
+}
+
 } // namespace
 
 std::uint64_t DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
@@ -90,7 +106,11 @@ void RunEnsemble(const Request& request, RunState start,
 
     // No ensemble output looks at a canvas.
     start.space = Canvas::Discarding(), start.graph = Canvas::Discarding();
-    const std::uint64_t runs = *request.runs, first_seed = request.FirstSeed();
+    const EnsembleIdentity identity = IdentityOf(request, plan, start);
+    const Shard shard = request.shard.value_or(Shard{});
+    const RunRange range = RunsOf(shard, identity.runs);
+    // The runs of this process: all of them, or a shard's part.
+    const std::uint64_t runs = range.Count(), first_seed = identity.first_seed + range.first;
     std::vector<RunRecord> records(runs);
     std::atomic<std::uint64_t> ticks_done{0};
     {
@@ -143,8 +163,7 @@ void RunEnsemble(const Request& request, RunState start,
     for (std::uint64_t k = 0; k < row_count; ++k)
         rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
 
-    outputs.Finish(
-        FinishedEnsemble{records, rows, first_seed, plan.to, start.ticks_run, plan.resumed}, out);
+    outputs.Finish(FinishedEnsemble{records, rows, identity, range, shard}, out);
 }
 
 } // namespace morvane::lab

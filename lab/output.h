@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "lab/ensemble_identity.h"
+#include "lab/shard.h"
 #include "lab/tick_loop.h"
 #include "sim/run_state.h"
 
@@ -31,14 +33,13 @@ public:
     virtual void Print(std::ostream& /*out*/) {}
 };
 
-// An ensemble as its runs left it, in seed order.
+// An ensemble as its runs left it, in seed order: all of it, or one shard's part.
 struct FinishedEnsemble {
-    const std::vector<RunRecord>& records;
-    const std::vector<EnsembleRow>& rows; // every K ticks, when an output keeps rows; else none
-    std::uint64_t first_seed;
-    std::uint64_t ticks; // ticks each run's world has run, from its creation
-    std::uint64_t from;  // ticks the world had run when the runs began: 0, or a fork's
-    bool resumed;        // the runs went on from a kept world
+    const std::vector<RunRecord>& records; // runs.first..runs.end-1 of the ensemble
+    const std::vector<EnsembleRow>& rows;  // every K ticks, when an output keeps rows; else none
+    const EnsembleIdentity& identity;      // the request the runs followed
+    RunRange runs = {};                    // of identity.runs
+    Shard shard = {};                      // 1/1 when the records hold every run
 };
 
 class EnsembleOutput {

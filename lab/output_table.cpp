@@ -8,6 +8,7 @@
 #include "lab/lineage_table.h"
 #include "lab/plot_file.h"
 #include "lab/png_image.h"
+#include "lab/samples_file.h"
 #include "lab/selection_table.h"
 #include "lab/state_dump.h"
 #include "lab/stats_table.h"
@@ -61,6 +62,11 @@ const std::array<OutputKind, OutputKinds>& Outputs()
          "with --runs: write the 10/50/90 % quantiles across runs every K ticks as CSV",
          Describes::Ensemble, true, true, false, false, false, false, TheFile, nullptr, nullptr,
          MakeQuantilesOutput},
+        {"--samples-out", "FILE",
+         "with --runs: write each run's samples and summary for morvane-lab merge (with --shard: "
+         "the shard's runs)",
+         Describes::Ensemble, true, true, false, false, false, false, TheFile, nullptr, nullptr,
+         MakeSamplesOutput},
         {"--plot", "FILE", "draw populations, mean speed and mean turn over time (.png or .svg)",
          Describes::Either, true, true, false, false, false, false, TheFile, CheckFigureName,
          MakeWorldFigure, MakeEnsembleFigure},

@@ -40,7 +40,7 @@ struct OutputKind {
                                                     const std::vector<OutputFile*>& files);
 };
 
-inline constexpr std::size_t OutputKinds = 12;
+inline constexpr std::size_t OutputKinds = 13;
 
 // Every output, in the order of the help; files are opened and committed in this order too.
 const std::array<OutputKind, OutputKinds>& Outputs();

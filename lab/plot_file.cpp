@@ -102,13 +102,13 @@ public:
         series.ensemble = true;
         const std::uint64_t runs = ensemble.records.size();
         series.title = "Morvane: " + GroupedDigits(runs) + (runs == 1 ? " run" : " runs");
-        if (ensemble.resumed)
-            series.title += " forked at tick " + GroupedDigits(ensemble.from) + " from seed " +
-                            GroupedDigits(ensemble.first_seed) + ", to " +
-                            GroupedDigits(ensemble.ticks) + " ticks";
+        if (ensemble.identity.resumed)
+            series.title += " forked at tick " + GroupedDigits(ensemble.identity.from) +
+                            " from seed " + GroupedDigits(ensemble.identity.first_seed) + ", to " +
+                            GroupedDigits(ensemble.identity.to) + " ticks";
         else
-            series.title += " from seed " + GroupedDigits(ensemble.first_seed) + ", " +
-                            GroupedDigits(ensemble.ticks) + " ticks each";
+            series.title += " from seed " + GroupedDigits(ensemble.identity.first_seed) + ", " +
+                            GroupedDigits(ensemble.identity.to) + " ticks each";
         for (const EnsembleRow& row : ensemble.rows) {
             const bool present = row.runs_with_animals > 0;
             series.points.push_back({row.tick, Spread(true, row.animals), Spread(true, row.plants),

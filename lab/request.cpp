@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lab/lab_error.h"
+#include "lab/samples_file.h"
 #include "lab/tick_loop.h"
 #include "lab/whole_number.h"
 #include "sim/random_source.h"
@@ -45,6 +46,21 @@ bool Sampled(const OutputKind& kind) { return kind.sampled; }
 bool Kept(const OutputKind& kind) { return kind.kept; }
 bool Tallied(const OutputKind& kind) { return kind.tallied; }
 bool KeepsWorlds(const OutputKind& kind) { return kind.keeps_worlds; }
+bool WritesSamples(const OutputKind& kind) { return kind.for_ensemble == MakeSamplesOutput; }
+
+// A shard holds a part of the runs: its samples, and the hashes it prints, are the part's own;
+// every other file describes the whole ensemble and is made by the merge.
+void CheckShard(const Request& request)
+{
+    if (!request.Asks(WritesSamples))
+        throw LabError(
+            "--shard needs --samples-out, the file its runs go to for morvane-lab merge");
+    for (std::size_t k = 0; k < OutputKinds; ++k)
+        if (request.outputs[k] && Outputs()[k].files && !WritesSamples(Outputs()[k]))
+            throw LabError(std::string(Outputs()[k].option) +
+                           " describes the whole ensemble: with --shard, write --samples-out and "
+                           "make it from the shards with morvane-lab merge");
+}
 
 } // namespace
 
@@ -64,6 +80,7 @@ void CheckCombinations(const Request& request)
         if (*request.runs - 1 > LargestWholeNumber - first)
             throw LabError("--runs " + std::to_string(*request.runs) + " from seed " +
                            std::to_string(first) + " would need seeds beyond 18446744073709551615");
+        if (request.shard) CheckShard(request);
     } else {
         for (std::size_t k = 0; k < OutputKinds; ++k)
             if (request.outputs[k] && Outputs()[k].describes == Describes::Ensemble)
@@ -123,12 +140,6 @@ void CheckRunFits(const Request& request, const RunState& start)
 
 void RefuseSharedFiles(const Request& request)
 {
-    struct NamedFile {
-        const char* role; // the option that names it
-        std::string path;
-        bool resumed = false;      // the checkpoint read whole before the first tick
-        bool keeps_worlds = false; // an output that writes a checkpoint
-    };
     std::vector<NamedFile> files;
     if (!request.events.empty()) files.push_back({"--events", request.events});
     if (request.Resumed()) files.push_back({"--resume", request.resume, true});
@@ -136,7 +147,11 @@ void RefuseSharedFiles(const Request& request)
         if (request.outputs[k] && Outputs()[k].files)
             for (const std::string& path : Outputs()[k].files(*request.outputs[k]))
                 files.push_back({Outputs()[k].option, path, false, KeepsWorlds(Outputs()[k])});
+    RefuseSharedFiles(files);
+}
 
+void RefuseSharedFiles(const std::vector<NamedFile>& files)
+{
     std::vector<std::filesystem::path> seen;
     for (const NamedFile& file : files) {
         // Made absolute first: weakly_canonical leaves a relative path whose first part does
@@ -150,7 +165,10 @@ void RefuseSharedFiles(const Request& request)
         // keep its own end there.
         const bool replaces_resumed =
             earlier != seen.end() && files[earlier - seen.begin()].resumed && file.keeps_worlds;
-        if (earlier != seen.end() && !replaces_resumed)
+        // Files to merge are only read; one named twice shows as its runs held twice.
+        const bool both_merged =
+            earlier != seen.end() && files[earlier - seen.begin()].merged && file.merged;
+        if (earlier != seen.end() && !replaces_resumed && !both_merged)
             throw LabError(std::string(files[earlier - seen.begin()].role) + " and " + file.role +
                            " both name " + file.path);
         seen.push_back(canonical);

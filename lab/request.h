@@ -10,6 +10,7 @@
 #include <string>
 
 #include "lab/output_table.h"
+#include "lab/shard.h"
 #include "lab/tick_loop.h"
 #include "sim/run_state.h"
 
@@ -31,6 +32,7 @@ struct Request {
     std::optional<std::uint64_t> every;            // K, 1..2^64-1; none: DefaultEvery
     std::optional<std::uint64_t> runs;    // 1..MostRuns runs from consecutive seeds; none: one
     std::optional<std::uint64_t> threads; // 1..MostThreads; none: the machine's cores
+    std::optional<Shard> shard;           // with --runs: run only this part of the runs
     bool quiet = false;                   // no progress bar
     // The value given for each output of Outputs() that was asked for ("" for a flag).
     std::array<std::optional<std::string>, OutputKinds> outputs;
@@ -62,6 +64,19 @@ void CheckRunFits(const Request& request, const RunState& start);
 // Throws LabError when two of the files the request names (the events file, the checkpoint
 // to resume and the outputs) are one file; a run may replace the checkpoint it resumed.
 void RefuseSharedFiles(const Request& request);
+
+// A file a command names, and what it does with it.
+struct NamedFile {
+    std::string role; // the option that names it, or what it is for
+    std::string path;
+    bool resumed = false;      // the checkpoint read whole before the first tick
+    bool keeps_worlds = false; // an output that writes a checkpoint
+    bool merged = false;       // a samples file read by morvane-lab merge
+};
+
+// Throws LabError when two of `files` are one file, but for a checkpoint replaced by the run
+// that resumed it, and files that are only read by the merge.
+void RefuseSharedFiles(const std::vector<NamedFile>& files);
 
 // Runs as the request says, after the checks above and reading the events file and the
 // checkpoint. Warnings (events beyond the run) go to `warnings`, what the outputs print to

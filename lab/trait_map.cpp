@@ -73,7 +73,8 @@ public:
         map.runs = ensemble.records.size();
         map.title = "Morvane: speed and turning rate of the living, " + GroupedDigits(map.runs) +
                     (map.runs == 1 ? " run" : " runs") + " pooled";
-        if (ensemble.resumed) map.title += ", forked at tick " + GroupedDigits(ensemble.from);
+        if (ensemble.identity.resumed)
+            map.title += ", forked at tick " + GroupedDigits(ensemble.identity.from);
         for (const RunRecord& record : ensemble.records) // in seed order
             for (std::size_t k = 0; k < record.moments.size(); ++k) {
                 const TraitMoment& m = record.moments[k];

@@ -3,11 +3,12 @@
 // canvases, and their black pixels compress to almost nothing.
 #include "sim/checkpoint.h"
 
+#include "sim/byte_codec.h"
+
 #include <zlib.h>
 
 #include <algorithm>
 #include <array>
-#include <bit>
 #include <cstring>
 #include <limits>
 #include <vector>
@@ -19,19 +20,9 @@ namespace {
 constexpr std::string_view Magic = "MORVCKPT";
 constexpr std::size_t MostVersionText = 64; // the program version recorded, in bytes
 
-// Appends numbers of a fixed width, least significant byte first.
-class Writer {
+// The checkpoint's own runs of values: the tables' columns and the canvases' pixels.
+class Writer : public ByteWriter {
 public:
-    void Bytes(std::string_view bytes) { out_.append(bytes); }
-    template <typename T> void Number(T value)
-    {
-        using Bits = std::make_unsigned_t<T>;
-        auto bits = static_cast<std::uint64_t>(static_cast<Bits>(value));
-        for (std::size_t b = 0; b < sizeof(T); ++b, bits >>= 8)
-            out_.push_back(static_cast<char>(bits & 0xffu));
-    }
-    void Float(float value) { Number(std::bit_cast<std::uint32_t>(value)); }
-    void Double(double value) { Number(std::bit_cast<std::uint64_t>(value)); }
     template <std::size_t N> void Floats(const std::array<float, N>& values)
     {
         for (float v : values)
@@ -49,33 +40,11 @@ public:
         for (Colour c : canvas.Pixels())
             Number(c);
     }
-    std::string& Text() { return out_; }
-
-private:
-    std::string out_;
 };
 
-// Reads what Writer wrote; running past the end throws `past_end`.
-class Reader {
+class Reader : public ByteReader<CheckpointError> {
 public:
-    Reader(std::string_view in, const char* past_end) : in_(in), past_end_(past_end) {}
-    std::string_view Bytes(std::size_t count)
-    {
-        if (in_.size() - at_ < count) throw CheckpointError(past_end_);
-        const std::string_view bytes = in_.substr(at_, count);
-        at_ += count;
-        return bytes;
-    }
-    template <typename T> T Number()
-    {
-        const std::string_view bytes = Bytes(sizeof(T));
-        std::uint64_t bits = 0;
-        for (std::size_t b = sizeof(T); b-- > 0;)
-            bits = (bits << 8) | static_cast<unsigned char>(bytes[b]);
-        return static_cast<T>(static_cast<std::make_unsigned_t<T>>(bits));
-    }
-    float Float() { return std::bit_cast<float>(Number<std::uint32_t>()); }
-    double Double() { return std::bit_cast<double>(Number<std::uint64_t>()); }
+    using ByteReader::ByteReader;
     template <std::size_t N> void Floats(std::array<float, N>& values)
     {
         for (float& v : values)
@@ -97,25 +66,7 @@ public:
             c = Number<std::uint32_t>();
         canvas.SetPixels(pixels);
     }
-    std::size_t Left() const { return in_.size() - at_; }
-
-private:
-    std::string_view in_;
-    std::size_t at_ = 0;
-    const char* past_end_;
 };
-
-std::uint32_t Crc32(std::string_view bytes)
-{
-    uLong crc = crc32(0L, Z_NULL, 0);
-    // zlib takes lengths as uInt: feed a huge buffer in pieces.
-    while (!bytes.empty()) {
-        const std::size_t piece = std::min<std::size_t>(bytes.size(), 1u << 30);
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(piece));
-        bytes.remove_prefix(piece);
-    }
-    return static_cast<std::uint32_t>(crc);
-}
 
 // The size of the one layout this version has: fixed, so no buffer larger than it is ever
 // made for what a header claims.
@@ -260,10 +211,7 @@ RunState ReadCheckpoint(std::string_view bytes)
     const auto format = r.Number<std::uint32_t>();
     // Every version ends with the CRC-32 of all before it, so a newer file can be told from a
     // damaged one without knowing its layout.
-    const bool intact =
-        bytes.size() >= Magic.size() + 8 &&
-        Crc32(bytes.substr(0, bytes.size() - 4)) ==
-            Reader(bytes.substr(bytes.size() - 4), "truncated").Number<std::uint32_t>();
+    const bool intact = bytes.size() >= Magic.size() + 8 && EndsWithItsCrc32(bytes);
     if (format > CheckpointFormatVersion) {
         if (!intact) throw CheckpointError("corrupt (checksum)");
         throw CheckpointError("format version " + std::to_string(format) +

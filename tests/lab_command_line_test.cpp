@@ -158,9 +158,8 @@ TEST(LabCommandLine, OptionsThatDoNotGoTogetherAreRefused)
             {{"--ticks", "3", "--ensemble-out", "e.csv"}, "--ensemble-out needs --runs"},
             {{"--ticks", "3", "--threads", "2", "--stats-out", "s.csv"}, "--threads needs --runs"},
             {{"--ticks", "3", "--every", "10", "--state-out", "s.json"},
-             "--every sets the rows of --stats-out, --selection-out, --ensemble-out and --plot, "
-             "and none of them "
-             "is asked for"},
+             "--every sets the rows of --stats-out, --selection-out, --ensemble-out, --samples-out "
+             "and --plot, and none of them is asked for"},
             {{"--ticks", "3", "--runs", "2", "--every", "10", "--summary-out", "r.csv"},
              "--every sets the rows"},
             {{"--ticks", "3", "--runs", "2", "--seed", "18446744073709551615", "--summary-out",

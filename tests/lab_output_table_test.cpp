@@ -33,9 +33,9 @@ TEST(OutputTable, EveryOutputCanBeMadeWhereverItHasMeaningAndNamesItsFilesFromIt
 TEST(OutputTable, ListsTheOutputsThatPassATestInTableOrder)
 {
     EXPECT_EQ(OptionList([](const OutputKind& kind) { return kind.sampled; }, "and"),
-              "--stats-out, --selection-out, --ensemble-out and --plot");
+              "--stats-out, --selection-out, --ensemble-out, --samples-out and --plot");
     EXPECT_EQ(OptionList([](const OutputKind& kind) { return kind.kept; }, "or"),
-              "--selection-out, --ensemble-out or --plot");
+              "--selection-out, --ensemble-out, --samples-out or --plot");
     EXPECT_EQ(OptionList([](const OutputKind&) { return false; }, "or"), "");
 }
 

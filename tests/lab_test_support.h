@@ -99,19 +99,15 @@ struct LabResult {
     }
 };
 
-// Runs morvane-lab with `args` in the folder's work directory. A lab that misreads a count as
-// endless (a wrapped "-5", say) is stopped after a minute, so the test fails instead of hanging.
-inline LabResult RunLabBinary(const ScratchFolder& folder, const std::vector<std::string>& args)
+// Runs a shell command in the folder's work directory, its output kept beside the folder.
+inline LabResult RunShell(const ScratchFolder& folder, const std::string& shell_command)
 {
     // Built by appending only: GCC 12 warns falsely (-Wrestrict) on "literal" + std::string.
     std::string command = "cd ";
     command += Quote(folder.Work().string());
-    command += " && timeout 60 ";
-    command += Quote(MORVANE_LAB_PATH);
-    for (const std::string& arg : args) {
-        command += ' ';
-        command += Quote(arg);
-    }
+    command += " && { ";
+    command += shell_command;
+    command += "; }";
     const fs::path out = folder.Root() / "stdout.txt";
     const fs::path err = folder.Root() / "stderr.txt";
     command += " >";
@@ -124,6 +120,19 @@ inline LabResult RunLabBinary(const ScratchFolder& folder, const std::vector<std
     result.out = ReadFile(out);
     result.err = ReadFile(err);
     return result;
+}
+
+// Runs morvane-lab with `args` in the folder's work directory. A lab that misreads a count as
+// endless (a wrapped "-5", say) is stopped after a minute, so the test fails instead of hanging.
+inline LabResult RunLabBinary(const ScratchFolder& folder, const std::vector<std::string>& args)
+{
+    std::string command = "timeout 60 ";
+    command += Quote(MORVANE_LAB_PATH);
+    for (const std::string& arg : args) {
+        command += ' ';
+        command += Quote(arg);
+    }
+    return RunShell(folder, command);
 }
 
 // One scripted mouse release for the in-process run.

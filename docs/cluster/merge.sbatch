@@ -1,0 +1,9 @@
+#!/bin/bash
+# The merge step, once every shard is in:
+#   sbatch --dependency=afterok:<the array's job id> merge.sbatch
+# It refuses, naming the files, if a shard is missing, repeated or of another request.
+#SBATCH --job-name=morvane-merge
+#SBATCH --output=logs/merge.log
+set -euo pipefail
+morvane-lab merge samples/shard-*.smp --summary-out summary.csv --ensemble-out ensemble.csv \
+    --plot ensemble.png --hash > hashes.txt

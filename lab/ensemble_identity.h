@@ -1,0 +1,42 @@
+// What makes the runs of one ensemble request recognisable wherever they were run: the program
+// that ran them, the ticks, the rows, the seeds, and the content of the files they read. Two
+// shards belong together only when all of it is equal.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace morvane::lab {
+
+// A file's length and zlib's CRC-32 of its bytes; none when no file was read.
+struct FileDigest {
+    bool given = false;
+    std::uint64_t size = 0;
+    std::uint32_t crc = 0;
+
+    friend bool operator==(const FileDigest&, const FileDigest&) = default;
+};
+
+// Reads the file at `path` through; throws LabError naming `option` and the path when it
+// cannot be read.
+FileDigest DigestOf(const std::string& option, const std::string& path);
+
+struct EnsembleIdentity {
+    std::string program_version; // of the morvane-lab that ran the runs
+    std::uint64_t to = 0;        // ticks each run's world has run when it ends, from its creation
+    std::uint64_t from = 0;      // ticks the world had run when the runs began: 0, or a fork's
+    bool resumed = false;        // the runs went on from a kept world
+    std::uint64_t every = 1;     // K, ticks between sample rows
+    std::uint64_t first_seed = 0;
+    std::uint64_t runs = 1; // R, in the whole ensemble
+    FileDigest events;      // the events file every run read
+    FileDigest checkpoint;  // the kept world a fork went on from
+
+    friend bool operator==(const EnsembleIdentity&, const EnsembleIdentity&) = default;
+};
+
+// The first thing `a` and `b` differ in, in a user's words ("--ticks 500 and 800"), or empty
+// when they are one request.
+std::string FirstDifference(const EnsembleIdentity& a, const EnsembleIdentity& b);
+
+} // namespace morvane::lab

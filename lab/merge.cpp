@@ -1,0 +1,172 @@
+// Shards may come in any order and from any split of the runs; what matters is that together
+// they hold every run of one request exactly once. The outputs are then made by the very code
+// a one-process ensemble uses, from records equal to its own in every value it prints.
+#include "lab/merge.h"
+
+#include <algorithm>
+#include <fstream>
+#include <utility>
+
+#include "lab/ensemble_table.h"
+#include "lab/lab_error.h"
+#include "lab/output_set.h"
+#include "lab/request.h"
+#include "lab/samples_file.h"
+
+namespace morvane::lab {
+
+bool MadeFromSamples(const OutputKind& kind)
+{
+    return kind.for_ensemble != nullptr && !kind.follows_selection && !kind.takes_moments;
+}
+
+namespace {
+
+struct ShardFile {
+    std::string path;
+    ShardSamples samples;
+};
+
+ShardFile ReadSamplesFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw LabError("merge: " + path + ": cannot be opened for reading");
+    // Never more than a samples file can hold and one byte, whatever file was named; read in
+    // pieces, so a small file costs no more memory than its size.
+    std::string bytes;
+    std::vector<char> piece(1 << 20);
+    while (in && bytes.size() <= MostSamplesFileBytes) {
+        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+        bytes.append(piece.data(), static_cast<std::size_t>(in.gcount()));
+    }
+    if (in.bad()) throw LabError("merge: " + path + ": could not be read");
+    try {
+        return {path, ReadSamples(bytes)};
+    } catch (const SamplesError& e) {
+        throw LabError("merge: " + path + ": " + e.what());
+    }
+}
+
+void RefuseOtherRequests(const std::vector<ShardFile>& shards)
+{
+    const ShardFile& first = shards.front();
+    for (const ShardFile& shard : shards) {
+        const EnsembleIdentity &a = first.samples.identity, &b = shard.samples.identity;
+        if (a.program_version != b.program_version)
+            throw LabError("merge: " + first.path + " and " + shard.path +
+                           " were written by different versions of morvane-lab (" +
+                           a.program_version + " and " + b.program_version + ")");
+        if (const std::string difference = FirstDifference(a, b); !difference.empty())
+            throw LabError("merge: " + first.path + " and " + shard.path +
+                           " are shards of different requests (" + difference + ")");
+    }
+}
+
+std::string Seeds(std::uint64_t first, std::uint64_t last)
+{
+    return first == last ? "seed " + std::to_string(first)
+                         : "seeds " + std::to_string(first) + " to " + std::to_string(last);
+}
+
+// Every run once: none in two files, none in no file.
+void RefuseGapsAndRepeats(std::vector<ShardFile>& shards)
+{
+    std::stable_sort(shards.begin(), shards.end(), [](const ShardFile& a, const ShardFile& b) {
+        return a.samples.runs.first < b.samples.runs.first;
+    });
+    const EnsembleIdentity& id = shards.front().samples.identity;
+    std::uint64_t next = 0; // the first run no file before has held
+    const ShardFile* before = nullptr;
+    for (const ShardFile& shard : shards) {
+        const RunRange runs = shard.samples.runs;
+        if (runs.Count() == 0) continue;
+        if (runs.first < next && before->path == shard.path)
+            throw LabError("merge: " + shard.path + " is given twice");
+        if (runs.first < next) {
+            const std::uint64_t last = std::min(next, runs.end) - 1;
+            const bool same = before->samples.shard == shard.samples.shard;
+            throw LabError("merge: " + before->path + " and " + shard.path + " both hold " +
+                           (same ? "shard " + ShardText(shard.samples.shard) + ", the runs of "
+                                 : "the runs of ") +
+                           Seeds(id.first_seed + runs.first, id.first_seed + last));
+        }
+        if (runs.first > next) break;
+        next = runs.end;
+        before = &shard;
+    }
+    if (next == id.runs) return;
+    // The first gap: the runs from `next` to the next file's first, or to the end.
+    std::uint64_t end = id.runs;
+    for (const ShardFile& shard : shards)
+        if (shard.samples.runs.first > next) {
+            end = shard.samples.runs.first;
+            break;
+        }
+    // When every file comes from one split, the missing runs are whole shards of it.
+    const std::uint64_t k = shards.front().samples.shard.count;
+    std::string missing;
+    if (std::all_of(shards.begin(), shards.end(),
+                    [&](const ShardFile& s) { return s.samples.shard.count == k; }))
+        for (std::uint64_t i = 1; i <= k; ++i) {
+            const RunRange runs = RunsOf({i, k}, id.runs);
+            if (runs.first >= next && runs.end <= end)
+                missing += (missing.empty() ? "" : ", ") + ShardText({i, k});
+        }
+    throw LabError("merge: the runs of " + Seeds(id.first_seed + next, id.first_seed + end - 1) +
+                   " are in none of the " + std::to_string(shards.size()) + " files given" +
+                   (missing.empty() ? "" : " (missing: shard " + missing + ")"));
+}
+
+bool Kept(const OutputKind& kind) { return kind.kept; }
+
+} // namespace
+
+void RunMerge(const MergeRequest& request, std::ostream& out,
+              const volatile std::sig_atomic_t* stop)
+{
+    Request outputs_only;
+    outputs_only.outputs = request.outputs;
+    std::vector<NamedFile> named;
+    for (const std::string& path : request.files)
+        named.push_back({"a file to merge", path, false, false, true});
+    for (std::size_t k = 0; k < OutputKinds; ++k) {
+        const OutputKind& kind = Outputs()[k];
+        if (!request.outputs[k]) continue;
+        if (kind.check) kind.check(*request.outputs[k]);
+        if (kind.files)
+            for (const std::string& path : kind.files(*request.outputs[k]))
+                named.push_back({kind.option, path});
+    }
+    RefuseSharedFiles(named);
+
+    const auto interrupted = [&] {
+        return RunInterrupted(*stop, "interrupted while merging; nothing was written");
+    };
+    std::vector<ShardFile> shards;
+    for (const std::string& path : request.files) {
+        if (stop && *stop != 0) throw interrupted();
+        shards.push_back(ReadSamplesFile(path));
+    }
+    RefuseOtherRequests(shards);
+    RefuseGapsAndRepeats(shards);
+
+    // In seed order, as the files now stand.
+    const EnsembleIdentity identity = shards.front().samples.identity;
+    std::vector<RunRecord> records;
+    records.reserve(identity.runs);
+    for (ShardFile& shard : shards)
+        for (RunRecord& record : shard.samples.records)
+            records.push_back(std::move(record));
+    shards.clear();
+
+    OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(outputs_only);
+    std::vector<EnsembleRow> rows;
+    const RowSchedule schedule{identity.from, identity.to, identity.every, identity.resumed};
+    if (outputs_only.Asks(Kept))
+        for (std::uint64_t k = 0; k < schedule.Count(); ++k)
+            rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
+    if (stop && *stop != 0) throw interrupted();
+    outputs.Finish(FinishedEnsemble{records, rows, identity, {0, identity.runs}, Shard{}}, out);
+}
+
+} // namespace morvane::lab
