@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what Morvane needs (Debian 12 packages only), builds it, then either opens the
-# window (`./dev.sh run`) or runs the whole test suite (`./dev.sh test`); `./dev.sh format`
-# keeps the C++ files formatted.
+# window (`./dev.sh run`) or runs the whole test suite (`./dev.sh test`); `./dev.sh package`
+# makes the Debian package and Morvane.exe, `./dev.sh format` keeps the C++ files formatted.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -10,6 +10,8 @@ usage() {
 usage: ./dev.sh run     install what is missing, build, open the window
        ./dev.sh test    install what is missing, build, run every test (also under the sanitizers)
        ./dev.sh build   install what is missing and build the Release build only
+       ./dev.sh package install what is missing, build the Debian package and the Windows
+                        program Morvane.exe into dist/
        ./dev.sh format  install what is missing, reformat every tracked C++ file with the
                         committed .clang-format
        ./dev.sh fuzz [SECONDS]
@@ -31,6 +33,8 @@ packages=(
     clang-14 libclang-rt-14-dev llvm-14
     clang-format-14
     python3-dev pybind11-dev python3-numpy python3-pytest python3-matplotlib
+    help2man desktop-file-utils man-db
+    g++-mingw-w64-x86-64-posix libz-mingw-w64-dev librsvg2-bin wine wine64 python3-pefile
 )
 
 install_missing() {
@@ -78,6 +82,26 @@ build_fuzz() {
         morvane_fuzz_checkpoint morvane_fuzz_samples morvane_soak
 }
 
+# Morvane.exe and the console program its world checks run, cross-compiled with mingw-w64.
+build_windows() {
+    cmake -S . -B build/win64 --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+        -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build/win64 -j "$jobs"
+}
+
+# The Debian package, from a build that installs under /usr, and Morvane.exe, both in dist/.
+build_package() {
+    build package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
+        -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCH=OFF
+    rm -f build/package/morvane_*.deb
+    (cd build/package && cpack -G DEB >/dev/null)
+    build_windows
+    mkdir -p dist
+    rm -f dist/morvane_*.deb dist/Morvane.exe
+    cp build/package/morvane_*.deb build/win64/app/Morvane.exe dist/
+    ls -l dist
+}
+
 run_fuzz() { # run_fuzz <seconds per target>
     build_fuzz
     fuzz/run_fuzzers.sh build/fuzz "$1"
@@ -96,6 +120,12 @@ run_tests() {
     tools/check_format.sh
     build release -DCMAKE_BUILD_TYPE=Release
     (cd build/release && ctest --output-on-failure -j "$jobs")
+    # The packages: Morvane.exe's version record, its world against this build's and its
+    # window under Wine (borrowing morvane-lab and the window closer from build/release), then
+    # the Debian package installed, used and removed again.
+    build_package
+    ctest --test-dir build/win64 --output-on-failure
+    tests/package/deb_test.sh dist/morvane_*.deb build/release/tests/app/morvane_wm_close
     # The same tests once more with AddressSanitizer and UndefinedBehaviorSanitizer: a Debug
     # build, so the sanitizers also see the code unoptimised. It keeps only the hot functions'
     # version for any x86-64; on a processor with AVX2 the Release tests ran the other one.
@@ -113,6 +143,7 @@ case "${1:-}" in
     run) install_missing && run_window ;;
     test) install_missing && run_tests ;;
     build) install_missing && build release -DCMAKE_BUILD_TYPE=Release ;;
+    package) install_missing && build_package ;;
     format) install_missing && tools/check_format.sh --fix ;;
     fuzz) install_missing && run_fuzz "${2:-60}" ;;
     soak) install_missing && run_soak "${@:2}" ;;

@@ -59,11 +59,7 @@ Form1::VideoSession::VideoSession()
 
 Form1::VideoSession::~VideoSession() { SDL_Quit(); }
 
-Form1::Form1()
-    : window_(OpenWindow()), painter_(window_.get()), click_(SDL_GetTicks64()),
-      opened_ms_(SDL_GetTicks64())
-{
-}
+Form1::Form1() : window_(OpenWindow()), painter_(window_.get()), click_(SDL_GetTicks64()) {}
 
 Form1::~Form1() = default;
 
@@ -72,11 +68,6 @@ void Form1::click_Timer() { RunTick(world_, random_, space_, graph_); }
 void Form1::space_MouseUp(std::int16_t button, std::int16_t shift, float x, float y)
 {
     morvane::space_MouseUp(world_, random_, button, shift, x, y);
-}
-
-TimerRecord Form1::Record() const
-{
-    return {click_.Fired(), click_.Dropped(), SDL_GetTicks64() - opened_ms_};
 }
 
 bool Form1::Visible() const

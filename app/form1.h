@@ -23,13 +23,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// What the timer did over the window's life, for whoever wants to check its rate.
-struct TimerRecord {
-    std::uint64_t ticks;   // click_Timer calls
-    std::uint64_t dropped; // firings missed by a late wake-up and not made up
-    std::uint64_t lifetime_ms;
-};
-
 class Form1 {
 public:
     // Opens the window with an empty world; the timer runs from here on.
@@ -40,8 +33,6 @@ public:
 
     // Delivers events, one at a time, until the window is closed.
     void Run();
-
-    TimerRecord Record() const;
 
     // The timer event of `click`: exactly one tick.
     void click_Timer();
@@ -72,7 +63,6 @@ private:
     FormPainter painter_;
     MouseRouting mouse_;
     TickSchedule click_;
-    std::uint64_t opened_ms_;
     bool open_ = true;
     bool repaint_all_ = true;
 };

@@ -4,8 +4,7 @@
 
 #include <SDL.h>
 
-#include <vector>
-
+#include "app/form_face.h"
 #include "display/canvas.h"
 
 namespace morvane::app {
@@ -33,8 +32,8 @@ private:
     bool lost_ = true;               // the next show must send the whole client area
     // The canvases as they stand on the window's surface, so a tick copies only what it
     // changed.
-    std::vector<Colour> space_shown_;
-    std::vector<Colour> graph_shown_;
+    ShownCanvas space_shown_;
+    ShownCanvas graph_shown_;
 };
 
 } // namespace morvane::app
