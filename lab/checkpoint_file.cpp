@@ -35,7 +35,7 @@ private:
 
 } // namespace
 
-RunState ReadCheckpointFile(const std::string& path)
+RunState ReadCheckpointFile(const std::string& path, FileDigest* digest)
 {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec))
@@ -47,6 +47,7 @@ RunState ReadCheckpointFile(const std::string& path)
     in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (in.bad()) throw LabError("--resume " + path + ": could not be read");
     bytes.resize(static_cast<std::size_t>(in.gcount()));
+    if (digest) digest->Add(bytes);
     try {
         return ReadCheckpoint(bytes);
     } catch (const CheckpointError& e) {

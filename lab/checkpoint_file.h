@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "lab/ensemble_identity.h"
 #include "lab/output.h"
 #include "lab/output_file.h"
 #include "sim/run_state.h"
@@ -15,8 +16,8 @@ namespace morvane::lab {
 
 // The run's state read from the checkpoint file at `path`. Throws LabError naming the file
 // and the problem: missing or unreadable, not a checkpoint, truncated, corrupt, a newer
-// format, other world rules.
-RunState ReadCheckpointFile(const std::string& path);
+// format, other world rules. The bytes read are taken into `digest` when one is given.
+RunState ReadCheckpointFile(const std::string& path, FileDigest* digest = nullptr);
 
 // --checkpoint-out: the run's whole state after its last tick.
 std::unique_ptr<WorldOutput> MakeCheckpointOutput(const std::string& value,

@@ -5,7 +5,9 @@
 #include <CLI/CLI.hpp>
 
 #include <array>
+#include <cstring>
 #include <string>
+#include <string_view>
 
 #include "lab/lab_error.h"
 #include "lab/merge.h"
@@ -180,16 +182,15 @@ std::optional<MergeRequest> ReadMergeCommandLine(int argc, const char* const* ar
         "morvane-lab merge"};
     app.add_option("FILE", request.files, "samples files of the shards")->check(NotAnOption);
     AddOutputs(app, texts, MadeFromSamples);
-    // The ensemble's other outputs are known, to be refused in words rather than as strangers.
-    for (const OutputKind& kind : Outputs())
-        if (DescribesEnsembles(kind) && !MadeFromSamples(kind))
-            app.add_option(kind.option)->group("");
+    // The ensemble's other outputs are refused in words rather than as strangers.
+    for (int k = 1; k < argc; ++k)
+        for (const OutputKind& kind : Outputs())
+            if (DescribesEnsembles(kind) && !MadeFromSamples(kind) &&
+                std::string_view(argv[k]).substr(0, std::strlen(kind.option)) == kind.option)
+                throw LabError("merge: " + std::string(kind.option) +
+                               " cannot be made from samples files (merge makes " +
+                               OptionList(MadeFromSamples, "and") + ")");
     if (!Parse(app, argc, argv, out)) return std::nullopt;
-    for (const OutputKind& kind : Outputs())
-        if (DescribesEnsembles(kind) && !MadeFromSamples(kind) && app.count(kind.option) > 0)
-            throw LabError("merge: " + std::string(kind.option) +
-                           " cannot be made from samples files (merge makes " +
-                           OptionList(MadeFromSamples, "and") + ")");
     if (request.files.empty())
         throw LabError("merge: no samples files given (see morvane-lab merge --help)");
     ReadOutputs(app, texts, request.outputs);

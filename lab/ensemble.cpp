@@ -14,6 +14,7 @@
 #include "lab/lab_error.h"
 #include "lab/output_set.h"
 #include "lab/plot_axis.h"
+#include "lab/samples_file.h"
 #include "lab/tick_loop.h"
 #include "lab/trait_map.h"
 #include "sim/world_hash.h"
@@ -73,9 +74,11 @@ RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t seed,
 }
 
 // The request as the samples of a shard record it, so the shards of one ensemble are known.
-EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const RunState& start)
+EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const RunState& start,
+                            const InputDigests& inputs)
 {
     EnsembleIdentity id;
+    static_assert(sizeof(MORVANE_PROGRAM_VERSION) - 1 <= MostProgramVersionBytes);
     id.program_version = MORVANE_PROGRAM_VERSION;
     id.to = plan.to;
     id.from = start.ticks_run;
@@ -83,8 +86,8 @@ EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const R
     id.every = plan.every;
     id.first_seed = request.FirstSeed();
     id.runs = *request.runs;
-    if (!request.events.empty()) id.events = DigestOf("--events", request.events);
-    if (request.Resumed()) id.checkpoint = DigestOf("--resume", request.resume);
+    id.events = inputs.events;
+    id.checkpoint = inputs.checkpoint;
     return id;
 }
 
@@ -93,8 +96,8 @@ EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const R
 std::uint64_t DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
 void RunEnsemble(const Request& request, RunState start,
-                 const std::vector<ScriptedRelease>& releases, std::ostream& warnings,
-                 std::ostream& out, const volatile std::sig_atomic_t* stop)
+                 const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
+                 std::ostream& warnings, std::ostream& out, const volatile std::sig_atomic_t* stop)
 {
     OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(request);
     RunPlan plan = PlanOf(request, start);
@@ -106,7 +109,7 @@ void RunEnsemble(const Request& request, RunState start,
 
     // No ensemble output looks at a canvas.
     start.space = Canvas::Discarding(), start.graph = Canvas::Discarding();
-    const EnsembleIdentity identity = IdentityOf(request, plan, start);
+    const EnsembleIdentity identity = IdentityOf(request, plan, start, inputs);
     const Shard shard = request.shard.value_or(Shard{});
     const RunRange range = RunsOf(shard, identity.runs);
     // The runs of this process: all of them, or a shard's part.

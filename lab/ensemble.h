@@ -7,6 +7,7 @@
 #include <ostream>
 #include <vector>
 
+#include "lab/ensemble_identity.h"
 #include "lab/events_file.h"
 #include "lab/request.h"
 #include "sim/run_state.h"
@@ -19,9 +20,10 @@ std::uint64_t DefaultThreads();
 // Runs the ensemble the request describes from `start`, a fresh world or a kept one, every
 // run with the same `releases` (ordered by after_ticks) and the random source restarted from
 // its own seed. Every output comes out the same whatever the number of threads. Throws
-// LabError; no output is then left. Stopped by `stop`, it throws RunInterrupted.
+// LabError; no output is then left. Stopped by `stop`, it throws RunInterrupted. `inputs`
+// are the files the runs read, which a shard's samples record.
 void RunEnsemble(const Request& request, RunState start,
-                 const std::vector<ScriptedRelease>& releases, std::ostream& warnings,
-                 std::ostream& out, const volatile std::sig_atomic_t* stop);
+                 const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
+                 std::ostream& warnings, std::ostream& out, const volatile std::sig_atomic_t* stop);
 
 } // namespace morvane::lab

@@ -1,30 +1,16 @@
+// Two requests are one when every value that shapes their outputs is equal; the first that
+// differs is named in the words of the option that set it.
 #include "lab/ensemble_identity.h"
 
-#include <fstream>
-#include <vector>
-
-#include "lab/lab_error.h"
 #include "sim/byte_codec.h"
 
 namespace morvane::lab {
 
-FileDigest DigestOf(const std::string& option, const std::string& path)
+void FileDigest::Add(std::string_view bytes)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw LabError(option + " " + path + ": cannot be opened for reading");
-    FileDigest digest;
-    digest.given = true;
-    std::vector<char> piece(1 << 16);
-    std::uint32_t crc = 0;
-    while (in) {
-        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-        const auto got = static_cast<std::size_t>(in.gcount());
-        crc = Crc32({piece.data(), got}, crc);
-        digest.size += got;
-    }
-    if (in.bad()) throw LabError(option + " " + path + ": could not be read");
-    digest.crc = crc;
-    return digest;
+    given = true;
+    size += bytes.size();
+    crc = Crc32(bytes, crc);
 }
 
 namespace {

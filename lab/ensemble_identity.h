@@ -5,21 +5,29 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace morvane::lab {
 
-// A file's length and zlib's CRC-32 of its bytes; none when no file was read.
+// A file's length and zlib's CRC-32 of its bytes, taken from the very bytes a run read (a
+// pipe cannot be read twice, a file may change between two readings); none when no file was
+// read.
 struct FileDigest {
     bool given = false;
     std::uint64_t size = 0;
     std::uint32_t crc = 0;
 
+    // Takes in the next bytes of the file.
+    void Add(std::string_view bytes);
+
     friend bool operator==(const FileDigest&, const FileDigest&) = default;
 };
 
-// Reads the file at `path` through; throws LabError naming `option` and the path when it
-// cannot be read.
-FileDigest DigestOf(const std::string& option, const std::string& path);
+// The files a request read, as it read them.
+struct InputDigests {
+    FileDigest events;     // --events
+    FileDigest checkpoint; // --resume
+};
 
 struct EnsembleIdentity {
     std::string program_version; // of the morvane-lab that ran the runs

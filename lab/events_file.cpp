@@ -1,6 +1,7 @@
 // A strict reader: an events file that says something odd is refused, never half-obeyed.
 #include "lab/events_file.h"
 
+#include <array>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <streambuf>
 
 #include "lab/lab_error.h"
 #include "sim/mouse_release.h"
@@ -112,7 +114,36 @@ std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& sou
     return releases;
 }
 
-std::vector<ScriptedRelease> ReadEventsFile(const std::string& path)
+namespace {
+
+// Passes a file's bytes on to the reader as they are read, taking each piece into a digest,
+// so a file of any length (or a pipe) is read once.
+class DigestingBuffer : public std::streambuf {
+public:
+    DigestingBuffer(std::streambuf& source, FileDigest& digest) : source_(source), digest_(digest)
+    {
+    }
+
+protected:
+    int_type underflow() override
+    {
+        const std::streamsize got = source_.sgetn(piece_.data(), Piece);
+        if (got <= 0) return traits_type::eof();
+        digest_.Add({piece_.data(), static_cast<std::size_t>(got)});
+        setg(piece_.data(), piece_.data(), piece_.data() + got);
+        return traits_type::to_int_type(piece_[0]);
+    }
+
+private:
+    static constexpr std::streamsize Piece = 1 << 16;
+    std::streambuf& source_;
+    FileDigest& digest_;
+    std::array<char, Piece> piece_{};
+};
+
+} // namespace
+
+std::vector<ScriptedRelease> ReadEventsFile(const std::string& path, FileDigest* digest)
 {
     // A folder opens for reading on Linux and fails only at the first read; name it plainly.
     std::error_code ec;
@@ -120,7 +151,11 @@ std::vector<ScriptedRelease> ReadEventsFile(const std::string& path)
         throw LabError("events file " + path + " is a folder, not a file");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw LabError("events file " + path + ": cannot be opened for reading");
-    return ReadEvents(in, path);
+    if (!digest) return ReadEvents(in, path);
+    digest->given = true; // an empty file too
+    DigestingBuffer buffer(*in.rdbuf(), *digest);
+    std::istream digested(&buffer);
+    return ReadEvents(digested, path);
 }
 
 void WarnLateReleases(const std::vector<ScriptedRelease>& releases, const std::string& path,

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "lab/ensemble_identity.h"
+
 namespace morvane::lab {
 
 struct ScriptedRelease {
@@ -21,8 +23,9 @@ struct ScriptedRelease {
 // skipped. A malformed line throws LabError naming `source` and the line number.
 std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& source);
 
-// Reads the events file at `path`; an unreadable file throws LabError.
-std::vector<ScriptedRelease> ReadEventsFile(const std::string& path);
+// Reads the events file at `path`; an unreadable file throws LabError. The bytes read are
+// taken into `digest` when one is given.
+std::vector<ScriptedRelease> ReadEventsFile(const std::string& path, FileDigest* digest = nullptr);
 
 // One warning line on `warnings` for each release after more than `ticks` ticks, which a run
 // of `ticks` never reaches; `path` is the events file, for the message.

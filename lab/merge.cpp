@@ -4,6 +4,7 @@
 #include "lab/merge.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <utility>
 
@@ -24,6 +25,7 @@ namespace {
 
 struct ShardFile {
     std::string path;
+    std::filesystem::path place; // the file itself, however it was named
     ShardSamples samples;
 };
 
@@ -40,8 +42,12 @@ ShardFile ReadSamplesFile(const std::string& path)
         bytes.append(piece.data(), static_cast<std::size_t>(in.gcount()));
     }
     if (in.bad()) throw LabError("merge: " + path + ": could not be read");
+    std::error_code ec;
+    std::filesystem::path place =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(path), ec);
+    if (ec) place = std::filesystem::absolute(path).lexically_normal();
     try {
-        return {path, ReadSamples(bytes)};
+        return {path, place, ReadSamples(bytes)};
     } catch (const SamplesError& e) {
         throw LabError("merge: " + path + ": " + e.what());
     }
@@ -62,10 +68,29 @@ void RefuseOtherRequests(const std::vector<ShardFile>& shards)
     }
 }
 
-std::string Seeds(std::uint64_t first, std::uint64_t last)
+// "a, b and c", or the first `most` of them and how many more.
+std::string Listed(const std::vector<std::string>& items, std::size_t most)
 {
-    return first == last ? "seed " + std::to_string(first)
-                         : "seeds " + std::to_string(first) + " to " + std::to_string(last);
+    std::string list;
+    const std::size_t shown = std::min(items.size(), most);
+    for (std::size_t k = 0; k < shown; ++k) {
+        if (k > 0) list += k + 1 == items.size() ? " and " : ", ";
+        list += items[k];
+    }
+    if (shown < items.size()) list += " and " + std::to_string(items.size() - shown) + " more";
+    return list;
+}
+
+std::string SeedSpan(const EnsembleIdentity& id, RunRange runs)
+{
+    const std::uint64_t first = id.first_seed + runs.first, last = id.first_seed + runs.end - 1;
+    return first == last ? std::to_string(first)
+                         : std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many)
+{
+    return count == 1 ? one : many;
 }
 
 // Every run once: none in two files, none in no file.
@@ -75,46 +100,51 @@ void RefuseGapsAndRepeats(std::vector<ShardFile>& shards)
         return a.samples.runs.first < b.samples.runs.first;
     });
     const EnsembleIdentity& id = shards.front().samples.identity;
+    std::vector<RunRange> gaps;
     std::uint64_t next = 0; // the first run no file before has held
     const ShardFile* before = nullptr;
     for (const ShardFile& shard : shards) {
         const RunRange runs = shard.samples.runs;
-        if (runs.Count() == 0) continue;
-        if (runs.first < next && before->path == shard.path)
+        if (runs.first < next && before->place == shard.place)
             throw LabError("merge: " + shard.path + " is given twice");
         if (runs.first < next) {
-            const std::uint64_t last = std::min(next, runs.end) - 1;
             const bool same = before->samples.shard == shard.samples.shard;
+            const RunRange both{runs.first, std::min(next, runs.end)};
             throw LabError("merge: " + before->path + " and " + shard.path + " both hold " +
-                           (same ? "shard " + ShardText(shard.samples.shard) + ", the runs of "
-                                 : "the runs of ") +
-                           Seeds(id.first_seed + runs.first, id.first_seed + last));
+                           (same ? "shard " + ShardText(shard.samples.shard) + ", " : "") +
+                           "the runs of " + Plural(both.Count(), "seed ", "seeds ") +
+                           SeedSpan(id, both));
         }
-        if (runs.first > next) break;
+        if (runs.first > next) gaps.push_back({next, runs.first});
         next = runs.end;
         before = &shard;
     }
-    if (next == id.runs) return;
-    // The first gap: the runs from `next` to the next file's first, or to the end.
-    std::uint64_t end = id.runs;
-    for (const ShardFile& shard : shards)
-        if (shard.samples.runs.first > next) {
-            end = shard.samples.runs.first;
-            break;
-        }
+    if (next < id.runs) gaps.push_back({next, id.runs});
+    if (gaps.empty()) return;
+
+    std::vector<std::string> spans;
+    std::uint64_t missing_runs = 0;
+    for (const RunRange& gap : gaps) {
+        spans.push_back(SeedSpan(id, gap));
+        missing_runs += gap.Count();
+    }
     // When every file comes from one split, the missing runs are whole shards of it.
     const std::uint64_t k = shards.front().samples.shard.count;
-    std::string missing;
+    std::vector<std::string> missing;
     if (std::all_of(shards.begin(), shards.end(),
                     [&](const ShardFile& s) { return s.samples.shard.count == k; }))
         for (std::uint64_t i = 1; i <= k; ++i) {
             const RunRange runs = RunsOf({i, k}, id.runs);
-            if (runs.first >= next && runs.end <= end)
-                missing += (missing.empty() ? "" : ", ") + ShardText({i, k});
+            for (const RunRange& gap : gaps)
+                if (runs.first >= gap.first && runs.end <= gap.end)
+                    missing.push_back(ShardText({i, k}));
         }
-    throw LabError("merge: the runs of " + Seeds(id.first_seed + next, id.first_seed + end - 1) +
-                   " are in none of the " + std::to_string(shards.size()) + " files given" +
-                   (missing.empty() ? "" : " (missing: shard " + missing + ")"));
+    throw LabError("merge: the runs of " + Plural(missing_runs, "seed ", "seeds ") +
+                   Listed(spans, 4) + " are in none of the " + std::to_string(shards.size()) +
+                   Plural(shards.size(), " file given", " files given") +
+                   (missing.empty() ? ""
+                                    : " (missing: " + Plural(missing.size(), "shard ", "shards ") +
+                                          Listed(missing, 8) + ")"));
 }
 
 bool Kept(const OutputKind& kind) { return kind.kept; }
@@ -128,7 +158,7 @@ void RunMerge(const MergeRequest& request, std::ostream& out,
     outputs_only.outputs = request.outputs;
     std::vector<NamedFile> named;
     for (const std::string& path : request.files)
-        named.push_back({"a file to merge", path, false, false, true});
+        named.push_back({"merge: a file to merge", path, false, false, true});
     for (std::size_t k = 0; k < OutputKinds; ++k) {
         const OutputKind& kind = Outputs()[k];
         if (!request.outputs[k]) continue;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "lab/lab_error.h"
+#include "lab/merge.h"
 #include "lab/samples_file.h"
 #include "lab/tick_loop.h"
 #include "lab/whole_number.h"
@@ -55,11 +56,17 @@ void CheckShard(const Request& request)
     if (!request.Asks(WritesSamples))
         throw LabError(
             "--shard needs --samples-out, the file its runs go to for morvane-lab merge");
-    for (std::size_t k = 0; k < OutputKinds; ++k)
-        if (request.outputs[k] && Outputs()[k].files && !WritesSamples(Outputs()[k]))
-            throw LabError(std::string(Outputs()[k].option) +
+    for (std::size_t k = 0; k < OutputKinds; ++k) {
+        const OutputKind& kind = Outputs()[k];
+        if (!request.outputs[k] || !kind.files || WritesSamples(kind)) continue;
+        if (MadeFromSamples(kind))
+            throw LabError(std::string(kind.option) +
                            " describes the whole ensemble: with --shard, write --samples-out and "
                            "make it from the shards with morvane-lab merge");
+        throw LabError(std::string(kind.option) +
+                       " follows every run event by event, which a shard's samples do not keep: "
+                       "ask for it from one process running all the runs");
+    }
 }
 
 } // namespace

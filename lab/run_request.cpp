@@ -16,10 +16,10 @@ namespace {
 
 // A fresh world from the first seed, or the kept one; a single run resumed with --seed asks
 // what chance would have done from there, so its random source starts again.
-RunState StartOf(const Request& request)
+RunState StartOf(const Request& request, FileDigest& digest)
 {
     if (!request.Resumed()) return FreshRun(request.FirstSeed());
-    RunState start = ReadCheckpointFile(request.resume);
+    RunState start = ReadCheckpointFile(request.resume, &digest);
     if (request.seed && !request.Ensemble()) {
         start.random = RandomSource::FromSeed(*request.seed);
         start.seed = *request.seed;
@@ -33,17 +33,18 @@ void RunRequest(const Request& request, std::ostream& warnings, std::ostream& ou
                 const volatile std::sig_atomic_t* stop)
 {
     CheckCombinations(request);
+    InputDigests inputs;
     std::vector<ScriptedRelease> releases;
-    if (!request.events.empty()) releases = ReadEventsFile(request.events);
+    if (!request.events.empty()) releases = ReadEventsFile(request.events, &inputs.events);
     std::stable_sort(releases.begin(), releases.end(),
                      [](const ScriptedRelease& a, const ScriptedRelease& b) {
                          return a.after_ticks < b.after_ticks;
                      });
-    RunState start = StartOf(request);
+    RunState start = StartOf(request, inputs.checkpoint);
     RefuseSharedFiles(request);
     CheckRunFits(request, start);
     if (request.Ensemble())
-        RunEnsemble(request, std::move(start), releases, warnings, out, stop);
+        RunEnsemble(request, std::move(start), releases, inputs, warnings, out, stop);
     else
         RunSingleWorld(request, std::move(start), releases, warnings, out, stop);
 }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <limits>
+#include <stdexcept>
 
 #include "lab/request.h"
 #include "lab/row_schedule.h"
@@ -16,7 +17,6 @@ namespace morvane::lab {
 namespace {
 
 constexpr std::string_view Magic = "MORVSMPL";
-constexpr std::size_t MostVersionText = 64; // the program version recorded, in bytes
 constexpr std::size_t RunBytes = 8 + 8 + 2 + 2 + 8 + 8 + 8 + 8 + 8 + 8;
 constexpr std::size_t RowBytes = 2 + 2 + 8 + 8;
 
@@ -84,7 +84,7 @@ EnsembleIdentity ReadIdentity(Reader& r)
 {
     EnsembleIdentity id;
     const auto version_size = r.Number<std::uint16_t>();
-    if (version_size > MostVersionText) throw SamplesError("corrupt (the program version)");
+    if (version_size > MostProgramVersionBytes) throw SamplesError("corrupt (the program version)");
     id.program_version = std::string(r.Bytes(version_size));
     id.to = r.Number<std::uint64_t>();
     id.from = r.Number<std::uint64_t>();
@@ -144,10 +144,11 @@ std::string WriteSamples(const FinishedEnsemble& ensemble)
     ByteWriter w;
     w.Bytes(Magic);
     w.Number(SamplesFormatVersion);
-    const std::string_view version =
-        std::string_view(id.program_version).substr(0, MostVersionText);
-    w.Number(static_cast<std::uint16_t>(version.size()));
-    w.Bytes(version);
+    // Cut short, two versions could look alike; the program's own is checked when it is built.
+    if (id.program_version.size() > MostProgramVersionBytes)
+        throw std::logic_error("a program version too long for a samples file");
+    w.Number(static_cast<std::uint16_t>(id.program_version.size()));
+    w.Bytes(id.program_version);
     w.Number(id.to);
     w.Number(id.from);
     w.Number(static_cast<std::uint8_t>(id.resumed));

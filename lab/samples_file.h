@@ -23,6 +23,8 @@ namespace morvane::lab {
 
 // Raised when the version of the format changes what a reader must do.
 inline constexpr std::uint32_t SamplesFormatVersion = 1;
+// The longest program version a samples file records.
+inline constexpr std::size_t MostProgramVersionBytes = 64;
 // No samples file is longer: a million runs of 68 bytes, four million rows of 20, a header.
 inline constexpr std::size_t MostSamplesFileBytes = 160u << 20;
 

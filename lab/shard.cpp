@@ -1,3 +1,5 @@
+// Contiguous parts keep each part's runs in seed order, so merging is putting parts side by
+// side, and any split of the same runs merges to the same ensemble.
 #include "lab/shard.h"
 
 #include "lab/lab_error.h"

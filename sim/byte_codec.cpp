@@ -1,3 +1,5 @@
+// zlib computes the CRC-32, so every file the program keeps is checked by the same, well-known
+// code that any other tool can check it with.
 #include "sim/byte_codec.h"
 
 #include <zlib.h>

@@ -87,6 +87,15 @@ LabResult Merge(const ScratchFolder& folder, const std::vector<std::string>& fil
     return RunLabBinary(folder, With(With({"merge"}, files), outputs));
 }
 
+// Every output written under `prefix` is, byte for byte, the one-process run's.
+void ExpectTheOneProcessOutputs(const ScratchFolder& folder, const std::string& prefix)
+{
+    for (const std::string& name : Outputs)
+        EXPECT_TRUE(ReadFile(folder.Work() / (prefix + name)) ==
+                    ReadFile(folder.Work() / ("one-" + name)))
+            << prefix << name;
+}
+
 TEST(LabShards, PartsHoldEveryRunOnceInSeedOrderAndDifferByAtMostOne)
 {
     for (std::uint64_t runs = 1; runs <= 40; ++runs)
@@ -122,10 +131,7 @@ TEST(LabShards, SplitByGnuParallelAndMergedEqualsOneProcess)
         const LabResult merged = Merge(folder, ShardFilesBackwards(k), OutputOptions("merged-"));
         ASSERT_EQ(merged.status, 0) << merged.err;
         EXPECT_EQ(merged.out, one.out); // the runs' hashes, in seed order
-        for (const std::string& name : Outputs)
-            EXPECT_TRUE(ReadFile(folder.Work() / ("merged-" + name)) ==
-                        ReadFile(folder.Work() / ("one-" + name)))
-                << name;
+        ExpectTheOneProcessOutputs(folder, "merged-");
         for (int i = 1; i <= k; ++i)
             fs::remove(folder.Work() / ("shard-" + std::to_string(i) + ".smp"));
     }
@@ -133,10 +139,7 @@ TEST(LabShards, SplitByGnuParallelAndMergedEqualsOneProcess)
     // A merged samples file is a whole ensemble's, and merges again to the same outputs.
     const LabResult again = Merge(folder, {"one-samples.smp"}, OutputOptions("again-"));
     ASSERT_EQ(again.status, 0) << again.err;
-    for (const std::string& name : Outputs)
-        EXPECT_TRUE(ReadFile(folder.Work() / ("again-" + name)) ==
-                    ReadFile(folder.Work() / ("one-" + name)))
-            << name;
+    ExpectTheOneProcessOutputs(folder, "again-");
 }
 
 TEST(LabShards, AForkOfAKeptWorldSplitAndMergedEqualsTheOneProcessFork)
@@ -154,10 +157,7 @@ TEST(LabShards, AForkOfAKeptWorldSplitAndMergedEqualsTheOneProcessFork)
     RunShardsWithParallel(folder, fork, 2);
     const LabResult merged = Merge(folder, ShardFilesBackwards(2), OutputOptions("merged-"));
     ASSERT_EQ(merged.status, 0) << merged.err;
-    for (const std::string& name : Outputs)
-        EXPECT_TRUE(ReadFile(folder.Work() / ("merged-" + name)) ==
-                    ReadFile(folder.Work() / ("one-" + name)))
-            << name;
+    ExpectTheOneProcessOutputs(folder, "merged-");
 
     // The same fork of another kept world is another request, though every option is equal.
     ASSERT_EQ(RunLabBinary(folder, {"--ticks", "1500", "--seed", "4", "--events", "events.txt",
@@ -204,8 +204,14 @@ TEST(LabShards, MergeRefusesShardsThatAreNotOneWholeEnsembleAndLeavesNothing)
     folder.Write("events.txt", std::string(kept_events).replace(0, 1, "1")); // same name
     other(request, "events.smp");
     folder.Write("events.txt", kept_events);
+    // The program version's text, after the magic, the format version and its length: its
+    // last character changed.
     fs::copy_file(folder.Work() / "shard-2.smp", folder.Work() / "version.smp");
-    Rewrite(folder.Work() / "version.smp", 14, "1.0.0.9"); // the program version's text
+    const std::string shard_2 = ReadFile(folder.Work() / "shard-2.smp");
+    const std::size_t version_size = static_cast<unsigned char>(shard_2[12]);
+    const std::string version = shard_2.substr(14, version_size);
+    const std::string other_version = version.substr(0, version_size - 1) + "~";
+    Rewrite(folder.Work() / "version.smp", 14, other_version);
     fs::copy_file(folder.Work() / "shard-2.smp", folder.Work() / "newer.smp");
     Rewrite(folder.Work() / "newer.smp", 8, std::string("\x02\0\0\0", 4));
     std::string damaged = ReadFile(folder.Work() / "shard-2.smp");
@@ -224,7 +230,10 @@ TEST(LabShards, MergeRefusesShardsThatAreNotOneWholeEnsembleAndLeavesNothing)
         {{"shard-3.smp", "shard-2.smp", "shard-1.smp", "shard-2.smp"},
          "merge: shard-2.smp is given twice"},
         {{"shard-1.smp", "shard-2.smp", "shard-3.smp", "./shard-3.smp"},
-         "merge: shard-3.smp and ./shard-3.smp both hold shard 3/3, the runs of seeds 17 to 19"},
+         "merge: ./shard-3.smp is given twice"},
+        {{"shard-2.smp"},
+         "merge: the runs of seeds 11 to 13 and 17 to 19 are in none of the 1 file given "
+         "(missing: shards 1/3 and 3/3)"},
         {{"shard-1.smp", "shard-2.smp", "shard-3.smp", "one-of-all.smp"},
          "merge: one-of-all.smp: cannot be opened for reading"},
         {{"shard-1.smp", "ticks.smp", "shard-3.smp"},
@@ -242,16 +251,20 @@ TEST(LabShards, MergeRefusesShardsThatAreNotOneWholeEnsembleAndLeavesNothing)
          "of different content)"},
         {{"shard-1.smp", "version.smp", "shard-3.smp"},
          "merge: shard-1.smp and version.smp were written by different versions of morvane-lab "
-         "(1.0.0.0 and 1.0.0.9)"},
+         "(" +
+             version + " and " + other_version + ")"},
         {{"shard-1.smp", "newer.smp", "shard-3.smp"},
          "merge: newer.smp: format version 2 (this program reads 1)"},
         {{"shard-1.smp", "damaged.smp", "shard-3.smp"}, "merge: damaged.smp: corrupt (checksum)"},
         {{"shard-1.smp", "short.smp", "shard-3.smp"}, "merge: short.smp: corrupt (checksum)"},
         {{"shard-1.smp", "events.txt"}, "merge: events.txt: not a samples file"},
         {{"shard-1.smp", "shard-2.smp", "shard-3.smp", "--samples-out", "shard-2.smp"},
-         "a file to merge and --samples-out both name shard-2.smp"},
+         "merge: a file to merge and --samples-out both name shard-2.smp"},
         {{"shard-1.smp", "--trait-map", "map.png"},
          "merge: --trait-map cannot be made from samples files (merge makes --summary-out, "
+         "--ensemble-out, --samples-out, --plot and --hash)"},
+        {{"shard-1.smp", "--selection-out"},
+         "merge: --selection-out cannot be made from samples files (merge makes --summary-out, "
          "--ensemble-out, --samples-out, --plot and --hash)"},
         {{}, "merge: no samples files given (see morvane-lab merge --help)"},
     };
@@ -276,6 +289,9 @@ TEST(LabShards, AShardWritesOnlyItsSamplesAndTheHashesOfItsRuns)
         {{"--shard", "1/3", "--samples-out", "s.smp", "--ensemble-out", "e.csv"},
          "--ensemble-out describes the whole ensemble: with --shard, write --samples-out and "
          "make it from the shards with morvane-lab merge"},
+        {{"--shard", "1/3", "--samples-out", "s.smp", "--trait-map", "t.png"},
+         "--trait-map follows every run event by event, which a shard's samples do not keep: "
+         "ask for it from one process running all the runs"},
         {{"--shard", "10/10", "--samples-out", "s.smp"},
          "--shard 10/10: K '10' is too large (expected a whole number from 1 to 9)"},
     };
@@ -301,6 +317,38 @@ TEST(LabShards, AShardWritesOnlyItsSamplesAndTheHashesOfItsRuns)
         if (k >= 3 && k < 6) expected += line + "\n";
     EXPECT_EQ(part.out, expected);
     EXPECT_EQ(part.out.substr(0, 3), "14 ");
+}
+
+// A shard may read its events from a pipe, read once: its samples record what came through
+// it, so shards fed the same events merge to the one-process outputs and shards fed other
+// events are told apart, though every name is the same.
+TEST(LabShards, EventsReadFromAPipeAreRecordedAsTheyCame)
+{
+    ScratchFolder folder;
+    folder.Write("events.txt", Events);
+    folder.Write("other.txt", "0 right 300 300\n");
+    const std::vector<std::string> request = Changed(Request, "--ticks", "600");
+    ASSERT_EQ(RunLabBinary(folder, With(request, OutputOptions("one-"))).status, 0);
+    auto through_pipe = [&](const std::string& events, const std::string& shard) {
+        const std::vector<std::string> piped = Changed(request, "--events", "events.pipe");
+        const LabResult run =
+            RunShell(folder, "rm -f events.pipe && mkfifo events.pipe && (cat " + events +
+                                 " > events.pipe &) && timeout 60 " + Quote(MORVANE_LAB_PATH) +
+                                 Joined(piped) + " --shard " + shard + "/2 --samples-out shard-" +
+                                 shard + ".smp");
+        ASSERT_EQ(run.status, 0) << run.err;
+    };
+    through_pipe("events.txt", "1");
+    through_pipe("events.txt", "2");
+    const LabResult merged = Merge(folder, ShardFilesBackwards(2), OutputOptions("merged-"));
+    ASSERT_EQ(merged.status, 0) << merged.err;
+    ExpectTheOneProcessOutputs(folder, "merged-");
+
+    through_pipe("other.txt", "2");
+    const LabResult mixed = Merge(folder, ShardFilesBackwards(2), {"--hash"});
+    EXPECT_EQ(mixed.status, 2);
+    EXPECT_EQ(mixed.err, "morvane-lab: error: merge: shard-2.smp and shard-1.smp are shards of "
+                         "different requests (--events files of different content)\n");
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #!/bin/bash
 # One shard of a Morvane ensemble per task of a Slurm job array. Submit from the folder that
-# holds events.txt:   sbatch shards.sbatch
+# holds events.txt:   mkdir -p logs && sbatch shards.sbatch
+# (Slurm opens each task's log in logs/ before this script runs.)
 # Run part 3 again:   sbatch --array=3 shards.sbatch
 # K is written here, not taken from the array, so that a part run again is still part I of K.
 #SBATCH --job-name=morvane-shards
