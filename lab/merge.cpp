@@ -16,10 +16,7 @@
 
 namespace morvane::lab {
 
-bool MadeFromSamples(const OutputKind& kind)
-{
-    return kind.for_ensemble != nullptr && !kind.follows_selection && !kind.takes_moments;
-}
+bool MadeFromSamples(const OutputKind& kind) { return kind.merged; }
 
 namespace {
 

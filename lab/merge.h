@@ -21,7 +21,7 @@ struct MergeRequest {
 };
 
 // Whether the merge can make `kind`: an ensemble's output that needs nothing of its runs but
-// what their samples files keep.
+// what their samples files keep, as the table of outputs says.
 bool MadeFromSamples(const OutputKind& kind);
 
 // Reads the files, checks that they hold every run of one request once, and writes the

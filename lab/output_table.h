@@ -28,6 +28,9 @@ struct OutputKind {
     bool keeps_worlds;      // writes checkpoints, to go on from with --resume
     bool follows_selection; // follows the traits' means event by event between rows
     bool takes_moments;     // takes the living animals' traits at six moments of each run
+    // Made by `morvane-lab merge` from the samples files of an ensemble's shards, which keep
+    // what such an output needs of each run (its summary values, hash and rows) and no more.
+    bool merged;
     // The files the output writes, from the value given; nullptr for none (stdout only).
     std::vector<std::string> (*files)(const std::string& value);
     // Refuses a value the output cannot use (throws LabError); nullptr when any will do.

@@ -27,6 +27,12 @@ TEST(OutputTable, EveryOutputCanBeMadeWhereverItHasMeaningAndNamesItsFilesFromIt
         if (kind.kept) {
             EXPECT_TRUE(kind.sampled) << "rows are kept only when rows are taken";
         }
+        // A shard's samples keep each run's summary values, hash and rows, and nothing of
+        // what happened between rows.
+        if (kind.merged) {
+            EXPECT_NE(kind.describes, Describes::OneWorld);
+            EXPECT_FALSE(kind.follows_selection || kind.takes_moments || kind.tallied);
+        }
     }
 }
 
