@@ -42,9 +42,11 @@ std::vector<std::string> Lines(const std::string& text)
     return lines;
 }
 
-// A line the reader passes over: blank (spaces and tabs, before an optional CR) or a comment.
-bool Skipped(std::string line)
+// A line the reader passes over: blank (spaces and tabs, before an optional CR) or a comment;
+// the first line after a UTF-8 byte-order mark, if it has one.
+bool Skipped(std::string line, bool first_line)
 {
+    if (first_line && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
     if (!line.empty() && line.back() == '\r') line.pop_back();
     const std::size_t first = line.find_first_not_of(" \t");
     return first == std::string::npos || line[first] == '#';
@@ -98,14 +100,14 @@ void CheckAccepted(const std::vector<ScriptedRelease>& releases,
                    const std::vector<std::string>& lines)
 {
     std::size_t expected = 0;
-    for (const std::string& line : lines)
-        expected += !Skipped(line);
+    for (std::size_t k = 0; k < lines.size(); ++k)
+        expected += !Skipped(lines[k], k == 0);
     if (releases.size() != expected) Broken("every line but blanks and comments is a release");
 
     std::uint64_t previous = 0;
     for (const ScriptedRelease& r : releases) {
         if (r.line <= previous || r.line > lines.size() ||
-            Skipped(lines[static_cast<std::size_t>(r.line - 1)]))
+            Skipped(lines[static_cast<std::size_t>(r.line - 1)], r.line == 1))
             Broken("releases come in file order, each from a line of its own");
         previous = r.line;
         if (!std::isfinite(r.x) || !std::isfinite(r.y)) Broken("coordinates are finite");

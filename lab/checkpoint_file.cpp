@@ -2,9 +2,7 @@
 // over it when whole, so the file always holds one complete checkpoint or the one before.
 #include "lab/checkpoint_file.h"
 
-#include <filesystem>
-#include <fstream>
-
+#include "lab/input_file.h"
 #include "lab/lab_error.h"
 #include "sim/checkpoint.h"
 
@@ -37,16 +35,9 @@ private:
 
 RunState ReadCheckpointFile(const std::string& path, FileDigest* digest)
 {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw LabError("--resume " + path + " is a folder, not a file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw LabError("--resume " + path + ": cannot be opened for reading");
+    InputFile file(path, "--resume " + path);
     // Never more than a checkpoint can hold and one byte, whatever file was named.
-    std::string bytes(MostCheckpointBytes + 1, '\0');
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (in.bad()) throw LabError("--resume " + path + ": could not be read");
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    const std::string bytes = file.ReadUpTo(MostCheckpointBytes);
     if (digest) digest->Add(bytes);
     try {
         return ReadCheckpoint(bytes);

@@ -58,8 +58,10 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
     auto text = [&](const char* name, std::string& into, const char* help, const char* type) {
         return app.add_option(name, into, help)->type_name(type)->check(NotAnOption);
     };
-    text("--ticks", texts.ticks, "ticks to run, on a fresh world or on from --resume", "N")
-        ->required();
+    // Required, but checked only once CLI11 has named any argument it does not know, so a
+    // mistyped "--tick 10" is reported as what it is.
+    text("--ticks", texts.ticks, "ticks to run, on a fresh world or on from --resume (required)",
+         "N");
     text("--seed", texts.seed,
          "start the random source from this seed (0 to 2^64-1); the first seed with --runs; "
          "with --resume, draw from it instead of the kept random source",
@@ -88,6 +90,25 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
     app.add_flag("--quiet", quiet, "show no progress bar");
 }
 
+// "-" names no file here: the outputs go to files, and standard output carries what the run
+// prints (--hash). The system's own names for the streams serve instead.
+void RefuseDash(const std::string& option, const std::string& path, bool written)
+{
+    if (path != "-") return;
+    throw LabError(option + " -: '-' is not taken for standard " +
+                   (written ? "output; name /dev/stdout to write there"
+                            : "input; name /dev/stdin to read it"));
+}
+
+// A flag says the same however often it is given; twice is a slip, refused like a value given
+// twice.
+void RefuseRepeatedFlag(const CLI::App& app, const char* option)
+{
+    if (const std::size_t given = app.count(option); given > 1)
+        throw LabError(std::string(option) + ": At Most 1 required but received " +
+                       std::to_string(given) + " (see --help)");
+}
+
 void ReadOutputs(const CLI::App& app, const Texts& texts,
                  std::array<std::optional<std::string>, OutputKinds>& outputs)
 {
@@ -96,11 +117,15 @@ void ReadOutputs(const CLI::App& app, const Texts& texts,
         if (app.get_option_no_throw(kind.option) == nullptr || app.count(kind.option) == 0)
             continue;
         if (!kind.value_name) {
+            RefuseRepeatedFlag(app, kind.option);
             if (texts.flags[k]) outputs[k] = "";
             continue;
         }
         if (texts.outputs[k].empty())
             throw LabError(std::string(kind.option) + " needs a file name");
+        if (kind.files)
+            for (const std::string& path : kind.files(texts.outputs[k]))
+                RefuseDash(kind.option, path, true);
         outputs[k] = texts.outputs[k];
     }
 }
@@ -108,7 +133,9 @@ void ReadOutputs(const CLI::App& app, const Texts& texts,
 Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
 {
     Request request;
+    RefuseRepeatedFlag(app, "--quiet");
     request.quiet = quiet;
+    if (app.count("--ticks") == 0) throw LabError("--ticks is required (see --help)");
     request.ticks = ReadWholeNumber("--ticks", texts.ticks);
     if (app.count("--seed") > 0) request.seed = ReadWholeNumber("--seed", texts.seed);
     if (app.count("--every") > 0)
@@ -127,9 +154,11 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
     // An empty name would otherwise read as "not asked for" and be silently ignored.
     if (app.count("--events") > 0 && texts.events.empty())
         throw LabError("--events needs a file name");
+    RefuseDash("--events", texts.events, false);
     request.events = texts.events;
     if (app.count("--resume") > 0 && texts.resume.empty())
         throw LabError("--resume needs a file name");
+    RefuseDash("--resume", texts.resume, false);
     request.resume = texts.resume;
     ReadOutputs(app, texts, request.outputs);
     return request;
@@ -193,6 +222,10 @@ std::optional<MergeRequest> ReadMergeCommandLine(int argc, const char* const* ar
     if (!Parse(app, argc, argv, out)) return std::nullopt;
     if (request.files.empty())
         throw LabError("merge: no samples files given (see morvane-lab merge --help)");
+    for (const std::string& path : request.files) {
+        if (path.empty()) throw LabError("merge: an empty file name was given");
+        RefuseDash("merge:", path, false);
+    }
     ReadOutputs(app, texts, request.outputs);
     return request;
 }

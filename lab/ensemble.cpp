@@ -7,6 +7,7 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 
@@ -23,7 +24,7 @@ namespace morvane::lab {
 
 namespace {
 
-bool Kept(const OutputKind& kind) { return kind.kept; }
+bool Sampled(const OutputKind& kind) { return kind.sampled; }
 bool FollowsSelection(const OutputKind& kind) { return kind.follows_selection; }
 bool TakesMoments(const OutputKind& kind) { return kind.takes_moments; }
 
@@ -95,15 +96,18 @@ EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const R
 
 std::uint64_t DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
 
-void RunEnsemble(const Request& request, RunState start,
-                 const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
-                 std::ostream& warnings, std::ostream& out, const volatile std::sig_atomic_t* stop)
+namespace {
+
+void RunEnsembleAsked(const Request& request, RunState start,
+                      const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
+                      std::ostream& warnings, std::ostream& out,
+                      const volatile std::sig_atomic_t* stop)
 {
     OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(request);
     RunPlan plan = PlanOf(request, start);
     plan.releases = &releases;
     plan.stop = stop;
-    plan.take_rows = request.Asks(Kept); // no ensemble output streams its rows
+    plan.take_rows = request.Asks(Sampled); // no ensemble output streams its rows
     const Keeping keeping{request.Asks(FollowsSelection), request.Asks(TakesMoments)};
     WarnLateReleases(releases, request.events, plan.to, warnings);
 
@@ -167,6 +171,28 @@ void RunEnsemble(const Request& request, RunState start,
         rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
 
     outputs.Finish(FinishedEnsemble{records, rows, identity, range, shard}, out);
+}
+
+} // namespace
+
+void RunEnsemble(const Request& request, RunState start,
+                 const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
+                 std::ostream& warnings, std::ostream& out, const volatile std::sig_atomic_t* stop)
+{
+    // The records of every run, and their rows, are held until the end: a request too large
+    // for this machine's memory is said in those words.
+    const std::uint64_t runs = RunsOf(request.shard.value_or(Shard{}), *request.runs).Count();
+    const std::uint64_t rows =
+        request.Asks(Sampled) ? RowsOf(PlanOf(request, start), start.ticks_run).Count() : 0;
+    try {
+        RunEnsembleAsked(request, std::move(start), releases, inputs, warnings, out, stop);
+    } catch (const std::bad_alloc&) {
+        throw LabError("not enough memory for " + GroupedDigits(runs) +
+                       (runs == 1 ? " run" : " runs") +
+                       (rows == 0 ? std::string()
+                                  : " of " + GroupedDigits(rows) + (rows == 1 ? " row" : " rows")) +
+                       " (take a larger --every or fewer --runs)");
+    }
 }
 
 } // namespace morvane::lab

@@ -6,13 +6,13 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <streambuf>
 
+#include "lab/input_file.h"
 #include "lab/lab_error.h"
 #include "sim/mouse_release.h"
+#include "sim/quoted_text.h"
 
 namespace morvane::lab {
 
@@ -54,14 +54,16 @@ float ReadCoordinate(const std::string& token, const char* name, const std::stri
                      std::uint64_t line)
 {
     if (!IsDecimal(token))
-        Fail(source, line, std::string(name) + " '" + token + "' is not a finite decimal number");
+        Fail(source, line,
+             std::string(name) + " " + QuotedText(token) + " is not a finite decimal number");
     errno = 0;
     // strtof rounds to the nearest float, as the mouse handler's single-precision
     // coordinates require; the program never changes the C locale, so '.' is the point.
     const float value = std::strtof(token.c_str(), nullptr);
     if (errno == ERANGE && std::isinf(value))
         Fail(source, line,
-             std::string(name) + " '" + token + "' is beyond the range of a 32-bit float");
+             std::string(name) + " " + QuotedText(token) +
+                 " is beyond the range of a 32-bit float");
     return value;
 }
 
@@ -71,7 +73,7 @@ std::int16_t ReadButton(const std::string& token, const std::string& source, std
     if (token == "left") return LeftButton;
     if (token == "right") return RightButton;
     if (token == "middle") return MiddleButton;
-    Fail(source, line, "unknown button '" + token + "' (expected left, right or middle)");
+    Fail(source, line, "unknown button " + QuotedText(token) + " (expected left, right or middle)");
 }
 
 std::uint64_t ReadTickCount(const std::string& token, const std::string& source, std::uint64_t line)
@@ -80,11 +82,32 @@ std::uint64_t ReadTickCount(const std::string& token, const std::string& source,
     const char* end = token.data() + token.size();
     const auto [ptr, ec] = std::from_chars(token.data(), end, value);
     if (ec == std::errc::result_out_of_range)
-        Fail(source, line, "tick count '" + token + "' is too large");
+        Fail(source, line, "tick count " + QuotedText(token) + " is too large");
     if (ec != std::errc() || ptr != end)
-        Fail(source, line, "tick count '" + token + "' is not a whole number of ticks 0 or more");
+        Fail(source, line,
+             "tick count " + QuotedText(token) + " is not a whole number of ticks 0 or more");
     return value;
 }
+
+// The next line of `in` into `text`, without its newline; false at the end of the text. A line
+// is refused as soon as it grows past MostLineCharacters, so an input with no newline (a
+// device that never ends, say) costs no more than one line's memory.
+bool ReadLine(std::streambuf& in, std::string& text, const std::string& source, std::uint64_t line)
+{
+    text.clear();
+    for (bool any = false;; any = true) {
+        const int c = in.sbumpc();
+        if (c == std::char_traits<char>::eof()) return any;
+        if (c == '\n') return true;
+        if (text.size() == MostLineCharacters)
+            Fail(source, line,
+                 "the line is longer than " + std::to_string(MostLineCharacters) + " characters");
+        text.push_back(static_cast<char>(c));
+    }
+}
+
+// The byte-order mark Windows' Notepad puts at the start of a UTF-8 file; it says nothing.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 } // namespace
 
@@ -93,8 +116,9 @@ std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& sou
     std::vector<ScriptedRelease> releases;
     std::string text;
     std::uint64_t line = 0;
-    while (std::getline(in, text)) {
+    while (ReadLine(*in.rdbuf(), text, source, line + 1)) {
         ++line;
+        if (line == 1 && text.starts_with(ByteOrderMark)) text.erase(0, ByteOrderMark.size());
         if (!text.empty() && text.back() == '\r') text.pop_back(); // files written on Windows
         const std::size_t first = text.find_first_not_of(" \t");
         if (first == std::string::npos || text[first] == '#') continue;
@@ -104,40 +128,43 @@ std::vector<ScriptedRelease> ReadEvents(std::istream& in, const std::string& sou
         if (!(fields >> ticks >> button >> x >> y))
             Fail(source, line, "expected '<ticks> <button> <x> <y>'");
         if (fields >> extra)
-            Fail(source, line, "unexpected '" + extra + "' after the y coordinate");
+            Fail(source, line, "unexpected " + QuotedText(extra) + " after the y coordinate");
 
         releases.push_back(ScriptedRelease{
             ReadTickCount(ticks, source, line), ReadButton(button, source, line),
             ReadCoordinate(x, "x", source, line), ReadCoordinate(y, "y", source, line), line});
     }
-    if (in.bad()) throw LabError("events file " + source + ": could not be read");
     return releases;
 }
 
 namespace {
 
-// Passes a file's bytes on to the reader as they are read, taking each piece into a digest,
-// so a file of any length (or a pipe) is read once.
-class DigestingBuffer : public std::streambuf {
+// Passes a file's bytes on to the reader as they are read, taking each piece into a digest
+// when one is kept, so a file of any length (or a pipe) is read once, and refusing a file
+// larger than any list of releases a person would script.
+class EventsBuffer : public std::streambuf {
 public:
-    DigestingBuffer(std::streambuf& source, FileDigest& digest) : source_(source), digest_(digest)
-    {
-    }
+    EventsBuffer(InputFile& file, FileDigest* digest) : file_(file), digest_(digest) {}
 
 protected:
     int_type underflow() override
     {
-        const std::streamsize got = source_.sgetn(piece_.data(), Piece);
-        if (got <= 0) return traits_type::eof();
-        digest_.Add({piece_.data(), static_cast<std::size_t>(got)});
+        if (read_ > MostEventsFileBytes)
+            throw LabError(file_.Name() + " is larger than " +
+                           std::to_string(MostEventsFileBytes >> 20) + " MiB");
+        const std::size_t got = file_.Read(piece_.data(), Piece);
+        if (got == 0) return traits_type::eof();
+        read_ += got;
+        if (digest_) digest_->Add({piece_.data(), got});
         setg(piece_.data(), piece_.data(), piece_.data() + got);
         return traits_type::to_int_type(piece_[0]);
     }
 
 private:
-    static constexpr std::streamsize Piece = 1 << 16;
-    std::streambuf& source_;
-    FileDigest& digest_;
+    static constexpr std::size_t Piece = 1 << 16;
+    InputFile& file_;
+    FileDigest* digest_;
+    std::uint64_t read_ = 0;
     std::array<char, Piece> piece_{};
 };
 
@@ -145,17 +172,11 @@ private:
 
 std::vector<ScriptedRelease> ReadEventsFile(const std::string& path, FileDigest* digest)
 {
-    // A folder opens for reading on Linux and fails only at the first read; name it plainly.
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw LabError("events file " + path + " is a folder, not a file");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw LabError("events file " + path + ": cannot be opened for reading");
-    if (!digest) return ReadEvents(in, path);
-    digest->given = true; // an empty file too
-    DigestingBuffer buffer(*in.rdbuf(), *digest);
-    std::istream digested(&buffer);
-    return ReadEvents(digested, path);
+    InputFile file(path, "events file " + path);
+    if (digest) digest->given = true; // an empty file too
+    EventsBuffer buffer(file, digest);
+    std::istream in(&buffer);
+    return ReadEvents(in, path);
 }
 
 void WarnLateReleases(const std::vector<ScriptedRelease>& releases, const std::string& path,

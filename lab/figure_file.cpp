@@ -86,7 +86,9 @@ void WriteFigure(std::FILE* out, PlotFormat format, int width, int height, const
         if (std::fwrite(svg.data(), 1, svg.size(), out) != svg.size())
             status = CAIRO_STATUS_WRITE_ERROR;
     }
-    if (status != CAIRO_STATUS_SUCCESS)
+    // A failed write is the output file's to report, with its name and the system's reason,
+    // when it is completed.
+    if (status != CAIRO_STATUS_SUCCESS && status != CAIRO_STATUS_WRITE_ERROR)
         throw LabError(std::string("figure could not be drawn: ") + cairo_status_to_string(status));
 }
 

@@ -5,10 +5,10 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <utility>
 
 #include "lab/ensemble_table.h"
+#include "lab/input_file.h"
 #include "lab/lab_error.h"
 #include "lab/output_set.h"
 #include "lab/request.h"
@@ -28,17 +28,9 @@ struct ShardFile {
 
 ShardFile ReadSamplesFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw LabError("merge: " + path + ": cannot be opened for reading");
-    // Never more than a samples file can hold and one byte, whatever file was named; read in
-    // pieces, so a small file costs no more memory than its size.
-    std::string bytes;
-    std::vector<char> piece(1 << 20);
-    while (in && bytes.size() <= MostSamplesFileBytes) {
-        in.read(piece.data(), static_cast<std::streamsize>(piece.size()));
-        bytes.append(piece.data(), static_cast<std::size_t>(in.gcount()));
-    }
-    if (in.bad()) throw LabError("merge: " + path + ": could not be read");
+    InputFile file(path, "merge: " + path);
+    // Never more than a samples file can hold and one byte, whatever file was named.
+    const std::string bytes = file.ReadUpTo(MostSamplesFileBytes);
     std::error_code ec;
     std::filesystem::path place =
         std::filesystem::weakly_canonical(std::filesystem::absolute(path), ec);
@@ -144,7 +136,7 @@ void RefuseGapsAndRepeats(std::vector<ShardFile>& shards)
                                           Listed(missing, 8) + ")"));
 }
 
-bool Kept(const OutputKind& kind) { return kind.kept; }
+bool Sampled(const OutputKind& kind) { return kind.sampled; }
 
 } // namespace
 
@@ -189,7 +181,7 @@ void RunMerge(const MergeRequest& request, std::ostream& out,
     OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(outputs_only);
     std::vector<EnsembleRow> rows;
     const RowSchedule schedule{identity.from, identity.to, identity.every, identity.resumed};
-    if (outputs_only.Asks(Kept))
+    if (outputs_only.Asks(Sampled))
         for (std::uint64_t k = 0; k < schedule.Count(); ++k)
             rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
     if (stop && *stop != 0) throw interrupted();

@@ -18,15 +18,18 @@ template <typename Output> struct OutputSet {
     std::vector<std::unique_ptr<OutputFile>> files; // in table order
     std::vector<std::unique_ptr<Output>> outputs;   // in table order
 
-    // The run is over: every output writes what remains, every file is renamed into place
-    // (in table order), and only then do the outputs print, so a run whose files failed
-    // prints nothing. Throws LabError.
+    // The run is over: every output writes what remains, every file is completed, and only
+    // when all are complete is any renamed into place (in table order), so one that fails
+    // leaves every file as it was. Only then do the outputs print, so a run whose files failed
+    // prints nothing. Throws LabError, or RunInterrupted when a stop cut a pipe's write short.
     template <typename Finished> void Finish(const Finished& run, std::ostream& out)
     {
         for (auto& output : outputs)
             output->Finish(run);
         for (auto& file : files)
-            file->Commit();
+            file->Complete();
+        for (auto& file : files)
+            file->PutInPlace();
         for (auto& output : outputs)
             output->Print(out);
     }
@@ -39,6 +42,16 @@ template <typename Output> struct OutputSet {
         for (auto& output : outputs)
             if (auto file = output->Interrupted(run)) kept = std::move(file);
         return kept;
+    }
+
+    // The devices and pipes that have already been handed part of their output, which no
+    // temporary can take back.
+    std::vector<std::string> Delivered() const
+    {
+        std::vector<std::string> paths;
+        for (const auto& file : files)
+            if (file->Delivered()) paths.push_back(file->Path());
+        return paths;
     }
 };
 

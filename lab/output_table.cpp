@@ -52,7 +52,7 @@ const std::array<OutputKind, OutputKinds>& Outputs()
          MakeLineageOutput, nullptr},
         {"--selection-out", "FILE",
          "write, at each row after the first, how each trait's mean moved and what moved it (CSV)",
-         Describes::Either, true, true, false, false, true, false, false, TheFile, nullptr,
+         Describes::Either, true, false, false, false, true, false, false, TheFile, nullptr,
          MakeSelectionOutput, MakeSelectionQuantilesOutput},
         {"--checkpoint-out", "FILE",
          "write a checkpoint to go on from with --resume, after the run or when it is stopped",

@@ -23,7 +23,8 @@ struct OutputKind {
     const char* help;
     Describes describes;
     bool sampled;           // takes the sample rows every --every ticks
-    bool kept;              // keeps those rows in memory until the end
+    bool kept;              // keeps one world's rows in memory until the end (an ensemble
+                            // keeps the rows of every sampled output)
     bool tallied;           // reports the births and deaths between rows
     bool keeps_worlds;      // writes checkpoints, to go on from with --resume
     bool follows_selection; // follows the traits' means event by event between rows

@@ -5,12 +5,15 @@
 // the events file being read.
 #include "lab/request.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <vector>
 
 #include "lab/lab_error.h"
 #include "lab/merge.h"
+#include "lab/output_file.h"
 #include "lab/samples_file.h"
 #include "lab/tick_loop.h"
 #include "lab/whole_number.h"
@@ -124,11 +127,13 @@ void CheckRunFits(const Request& request, const RunState& start)
                        std::to_string(from) + " ticks of " + request.resume +
                        " would run beyond 18446744073709551615 ticks");
 
-    // Sampled outputs that stream their rows need no memory; those that keep them do.
+    // Sampled outputs that stream their rows need no memory; those that keep them do, and an
+    // ensemble keeps every sampled output's rows, to take quantiles across its runs.
     const RunPlan plan = PlanOf(request, start);
     const std::uint64_t rows = RowsOf(plan, from).Count();
     const std::uint64_t runs = request.runs.value_or(1);
-    if (request.Asks(Kept) && rows > MostSamples / runs)
+    const bool keeps_rows = request.Ensemble() ? request.Asks(Sampled) : request.Asks(Kept);
+    if (keeps_rows && rows > MostSamples / runs)
         throw LabError(std::to_string(runs) + (runs == 1 ? " run" : " runs") + " of " +
                        std::to_string(rows) + " rows would keep more than " +
                        std::to_string(MostSamples) +
@@ -157,17 +162,51 @@ void RefuseSharedFiles(const Request& request)
     RefuseSharedFiles(files);
 }
 
+namespace {
+
+// What tells two names of one file apart from two files: the file itself where it exists,
+// else the place its name leads to.
+struct FileIdentity {
+    bool exists = false;
+    dev_t device = 0;
+    ino_t inode = 0;
+    std::filesystem::path place;
+
+    bool operator==(const FileIdentity& other) const
+    {
+        if (exists && other.exists) return device == other.device && inode == other.inode;
+        return !exists && !other.exists && place == other.place;
+    }
+};
+
+FileIdentity IdentityOf(const NamedFile& file)
+{
+    // An output is written where its links lead, even to a file not made yet.
+    const std::string place = file.Input() ? file.path : OutputPlace(file.path);
+    FileIdentity identity;
+    struct stat status {};
+    if (::stat(place.c_str(), &status) == 0) {
+        identity.exists = true;
+        identity.device = status.st_dev;
+        identity.inode = status.st_ino;
+    }
+    // Made absolute first: weakly_canonical leaves a relative path whose first part does
+    // not exist as it is, so "a.json" and "./a.json" would look like two files.
+    std::error_code ec;
+    const std::filesystem::path absolute = std::filesystem::absolute(place, ec);
+    identity.place = std::filesystem::weakly_canonical(absolute, ec);
+    if (ec) identity.place = absolute.lexically_normal();
+    return identity;
+}
+
+} // namespace
+
 void RefuseSharedFiles(const std::vector<NamedFile>& files)
 {
-    std::vector<std::filesystem::path> seen;
+    std::vector<FileIdentity> seen;
     for (const NamedFile& file : files) {
-        // Made absolute first: weakly_canonical leaves a relative path whose first part does
-        // not exist as it is, so "a.json" and "./a.json" would look like two files.
-        std::error_code ec;
-        const std::filesystem::path absolute = std::filesystem::absolute(file.path);
-        std::filesystem::path canonical = std::filesystem::weakly_canonical(absolute, ec);
-        if (ec) canonical = absolute.lexically_normal();
-        const auto earlier = std::find(seen.begin(), seen.end(), canonical);
+        const FileIdentity identity = IdentityOf(file);
+        const auto earlier = std::find(seen.begin(), seen.end(), identity);
         // The checkpoint a run resumed is read whole before the first tick, so the run may
         // keep its own end there.
         const bool replaces_resumed =
@@ -178,7 +217,7 @@ void RefuseSharedFiles(const std::vector<NamedFile>& files)
         if (earlier != seen.end() && !replaces_resumed && !both_merged)
             throw LabError(std::string(files[earlier - seen.begin()].role) + " and " + file.role +
                            " both name " + file.path);
-        seen.push_back(canonical);
+        seen.push_back(identity);
     }
 }
 

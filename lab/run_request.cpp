@@ -1,6 +1,7 @@
 // Everything that can be refused is refused before the first tick, in the order a user would
-// fix it: options that contradict each other, the events file, the checkpoint, then outputs
-// that clash and a run that cannot go on from where it starts.
+// fix it: options that contradict each other, files that clash (before any is read, so a
+// checkpoint named as the events file too is not read as one), the events file, the
+// checkpoint, then a run that cannot go on from where it starts.
 #include <algorithm>
 #include <vector>
 
@@ -33,6 +34,7 @@ void RunRequest(const Request& request, std::ostream& warnings, std::ostream& ou
                 const volatile std::sig_atomic_t* stop)
 {
     CheckCombinations(request);
+    RefuseSharedFiles(request);
     InputDigests inputs;
     std::vector<ScriptedRelease> releases;
     if (!request.events.empty()) releases = ReadEventsFile(request.events, &inputs.events);
@@ -41,7 +43,6 @@ void RunRequest(const Request& request, std::ostream& warnings, std::ostream& ou
                          return a.after_ticks < b.after_ticks;
                      });
     RunState start = StartOf(request, inputs.checkpoint);
-    RefuseSharedFiles(request);
     CheckRunFits(request, start);
     if (request.Ensemble())
         RunEnsemble(request, std::move(start), releases, inputs, warnings, out, stop);

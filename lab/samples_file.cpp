@@ -86,6 +86,9 @@ EnsembleIdentity ReadIdentity(Reader& r)
     const auto version_size = r.Number<std::uint16_t>();
     if (version_size > MostProgramVersionBytes) throw SamplesError("corrupt (the program version)");
     id.program_version = std::string(r.Bytes(version_size));
+    // A version is printable ASCII; anything else was made to deceive whoever reads the refusal.
+    for (const char c : id.program_version)
+        if (c < 0x20 || c > 0x7e) throw SamplesError("corrupt (the program version)");
     id.to = r.Number<std::uint64_t>();
     id.from = r.Number<std::uint64_t>();
     id.resumed = Flag(r);

@@ -31,16 +31,37 @@ std::string ShellWord(const std::string& path)
     return word + "'";
 }
 
+// "a", "a and b", "a, b and c".
+std::string Joined(const std::vector<std::string>& items)
+{
+    std::string list;
+    for (std::size_t k = 0; k < items.size(); ++k)
+        list += (k == 0 ? "" : k + 1 == items.size() ? " and " : ", ") + items[k];
+    return list;
+}
+
+// What an interrupted run left: the checkpoint to go on from, if one was kept, and the pipes
+// that already took part of their output, which cannot be called unwritten.
 RunInterrupted Stopped(int signal, std::uint64_t done, std::uint64_t asked,
-                       const std::optional<std::string>& kept)
+                       const std::optional<std::string>& kept,
+                       const std::vector<std::string>& delivered)
 {
     std::string line =
         "interrupted after " + GroupedDigits(done) + " of " + GroupedDigits(asked) + " ticks; ";
-    if (kept)
+    const std::string partly = delivered.empty() ? ""
+                                                 : Joined(delivered) +
+                                                       (delivered.size() == 1 ? " has" : " have") +
+                                                       " taken part of its output";
+    if (kept) {
         line += "continue with --resume " + ShellWord(*kept) + " --ticks " +
                 std::to_string(asked - done);
-    else
+        if (!partly.empty()) line += " (" + partly + ")";
+    } else if (partly.empty()) {
         line += "nothing was written (--checkpoint-out keeps a world to go on from)";
+    } else {
+        line += "no file was written, but " + partly +
+                " (--checkpoint-out keeps a world to go on from)";
+    }
     return RunInterrupted(signal, line);
 }
 
@@ -81,7 +102,8 @@ void RunSingleWorld(const Request& request, RunState start,
         totals = RunTicks(plan, run, listeners, &progress);
     } // the bar is wiped here, before anything else is said
     if (totals.stopped)
-        throw Stopped(*stop, run.ticks_run - from, request.ticks, outputs.Interrupt(run));
+        throw Stopped(*stop, run.ticks_run - from, request.ticks, outputs.Interrupt(run),
+                      outputs.Delivered());
 
     outputs.Finish(run, out);
 }

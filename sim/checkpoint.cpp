@@ -19,6 +19,7 @@ namespace {
 
 constexpr std::string_view Magic = "MORVCKPT";
 constexpr std::size_t MostVersionText = 64; // the program version recorded, in bytes
+constexpr std::uint64_t MostAnimalsEntered = std::uint64_t{1} << 62;
 
 // The checkpoint's own runs of values: the tables' columns and the canvases' pixels.
 class Writer : public ByteWriter {
@@ -118,6 +119,11 @@ void ReadPedigree(Reader& r, RunState& c)
 {
     Pedigree& pedigree = c.pedigree;
     pedigree.entered = r.Number<std::uint64_t>();
+    // Ids count up from one and never wrap: a count this high was forged, not lived (a world
+    // breeding a hundred million animals a second would take millennia to reach it), and
+    // going on from it could run out of ids.
+    if (pedigree.entered > MostAnimalsEntered)
+        throw CheckpointError("corrupt (more animals entered than any world has seen)");
     for (BirthRecord& b : pedigree.of_slot) {
         b.id = r.Number<std::uint64_t>();
         b.parents[0] = r.Number<std::uint64_t>(), b.parents[1] = r.Number<std::uint64_t>();
@@ -220,7 +226,9 @@ RunState ReadCheckpoint(std::string_view bytes)
     }
     const auto rules = r.Number<std::uint32_t>();
     const auto version_size = r.Number<std::uint16_t>();
-    if (version_size > MostVersionText) throw CheckpointError("corrupt (checksum)");
+    // A length no writer gives: the version itself is at fault if the checksum holds.
+    if (version_size > MostVersionText)
+        throw CheckpointError(intact ? "corrupt (the program version)" : "corrupt (checksum)");
     r.Bytes(version_size);
     const auto state_size = r.Number<std::uint64_t>();
     const auto packed_size = r.Number<std::uint64_t>();
