@@ -191,7 +191,9 @@ std::optional<Request> ReadCommandLine(int argc, const char* const* argv, std::o
                  "Without a seed the world starts from the window program's fixed state (seed\n"
                  "42), so the same ticks and events give the same world, bit for bit.",
                  "morvane-lab"};
-    app.footer("morvane-lab merge FILE... makes the outputs of an ensemble run in shards from\n"
+    app.footer("A FILE of '-' is refused: name /dev/stdout (or /dev/stdin for --events and\n"
+               "--resume) for the standard streams, which --hash prints on.\n\n"
+               "morvane-lab merge FILE... makes the outputs of an ensemble run in shards from\n"
                "their --samples-out files (see morvane-lab merge --help).");
     AddOptions(app, texts, quiet);
     if (!Parse(app, argc, argv, out)) return std::nullopt;
