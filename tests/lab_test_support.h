@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -122,12 +123,20 @@ inline LabResult RunShell(const ScratchFolder& folder, const std::string& shell_
     return result;
 }
 
+// The morvane-lab under test: the one built beside the tests, or the one MORVANE_LAB_UNDER_TEST
+// names, so the same tests can be held against another build of the lab.
+inline std::string LabPath()
+{
+    const char* chosen = std::getenv("MORVANE_LAB_UNDER_TEST");
+    return chosen != nullptr && *chosen != '\0' ? chosen : MORVANE_LAB_PATH;
+}
+
 // Runs morvane-lab with `args` in the folder's work directory. A lab that misreads a count as
 // endless (a wrapped "-5", say) is stopped after a minute, so the test fails instead of hanging.
 inline LabResult RunLabBinary(const ScratchFolder& folder, const std::vector<std::string>& args)
 {
     std::string command = "timeout 60 ";
-    command += Quote(MORVANE_LAB_PATH);
+    command += Quote(LabPath());
     for (const std::string& arg : args) {
         command += ' ';
         command += Quote(arg);
