@@ -16,13 +16,14 @@ struct Stopped {
 };
 
 // Starts `lab_arguments` (shell words after the lab's name) in the background of a bash
-// script, sends `signal` after half a second, and waits up to 5 s for the lab to end.
+// script, sends `signal` a second later (time for even a sanitized build to reach its wait), and
+// waits up to 5 s for the lab to end.
 Stopped StopWhileWaiting(const ScratchFolder& folder, const std::string& setup,
                          const std::string& lab_arguments, const char* signal)
 {
     std::string script = setup + "\n";
     script += Quote(LabPath()) + " " + lab_arguments + " 2>err & p=$!\n";
-    script += "sleep 0.5; kill -" + std::string(signal) + " $p\n";
+    script += "sleep 1; kill -" + std::string(signal) + " $p\n";
     script += "for i in $(seq 50); do kill -0 $p 2>/dev/null || break; sleep 0.1; done\n";
     script += "if kill -0 $p 2>/dev/null; then kill -KILL $p; wait $p; echo hung; "
               "else wait $p; echo $?; fi\n";
