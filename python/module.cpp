@@ -8,31 +8,24 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
-#include <limits>
+#include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 
+#include "python/locked_world.h"
+#include "python/python_arguments.h"
 #include "python/python_world.h"
 
 namespace py = pybind11;
+using morvane::python::Built;
+using morvane::python::Held;
+using morvane::python::LockedWorld;
 using morvane::python::PythonWorld;
 using morvane::python::Refused;
+using morvane::python::WholeNumber;
 
 namespace {
-
-constexpr std::uint64_t Largest = std::numeric_limits<std::uint64_t>::max();
-
-// A whole number from Python, 0 to 2^64 - 1, refused in the lab's words otherwise.
-std::uint64_t WholeNumber(const char* name, const py::int_& value)
-{
-    const std::string text = py::str(static_cast<const py::handle&>(value)).cast<std::string>();
-    const std::string range = " (expected a whole number from 0 to 18446744073709551615)";
-    if (value < py::int_(0))
-        throw Refused(std::string(name) + " '" + text + "' is negative" + range);
-    if (value > py::int_(Largest))
-        throw Refused(std::string(name) + " '" + text + "' is too large" + range);
-    return value.cast<std::uint64_t>();
-}
 
 // A read-only array over `data`, which lives as long as `owner` (the Python World) does.
 template <typename T, std::size_t N>
@@ -74,16 +67,58 @@ struct PlantsView {
     py::object world;
 };
 
-const PythonWorld& Of(const py::object& world) { return world.cast<const PythonWorld&>(); }
-
+// The views lie over the world's memory and need no lock to be made; what they show while
+// another thread steps the world is the subject of Animals' description.
 template <auto column> py::array AnimalColumn(const AnimalsView& v)
 {
-    return Column(Of(v.world).Run().world.animals.*column, v.world);
+    return Column(Built(v.world).world.Run().world.animals.*column, v.world);
 }
 
 template <auto column> py::array PlantColumn(const PlantsView& v)
 {
-    return Column(Of(v.world).Run().world.plants.*column, v.world);
+    return Column(Built(v.world).world.Run().world.plants.*column, v.world);
+}
+
+// Runs the ticks without the GIL, holding the world's lock throughout, and looks for signals
+// between stretches of ticks: a Ctrl-C stops the run at the end of a whole tick and raises
+// KeyboardInterrupt, with ticks_run telling how far it got.
+void Step(py::handle self, const py::object& ticks)
+{
+    const std::uint64_t count = WholeNumber("ticks", ticks);
+    LockedWorld& box = Built(self);
+    bool stopped = false;
+    {
+        py::gil_scoped_release unlocked; // other threads' worlds run meanwhile
+        const std::lock_guard hold(box.lock);
+        box.world.Step(count, [&stopped] {
+            const py::gil_scoped_acquire gil;
+            stopped = PyErr_CheckSignals() != 0;
+            return !stopped;
+        });
+    }
+    if (stopped) throw py::error_already_set(); // the handler's exception, KeyboardInterrupt
+}
+
+std::unique_ptr<LockedWorld> Boxed(PythonWorld world)
+{
+    return std::make_unique<LockedWorld>(std::move(world));
+}
+
+// pybind11 quietly ignores __init__ and __setstate__ on an object already built (it cannot
+// build a C++ object twice), which would leave a user believing their world was replaced.
+// This puts a refusal in front of the method `name` for a world that is already built.
+void BuildOnlyOnce(py::class_<LockedWorld>& world_class, const char* name, const char* refusal)
+{
+    py::object build = world_class.attr(name);
+    const std::string doc = py::str(build.attr("__doc__"));
+    py::options only_the_builders_signature;
+    only_the_builders_signature.disable_function_signatures();
+    world_class.attr(name) = py::cpp_function(
+        [build, refusal](const py::object& self, const py::args& args, const py::kwargs& kwargs) {
+            if (morvane::python::IsBuilt(self)) throw Refused(refusal);
+            build(self, *args, **kwargs);
+        },
+        py::is_method(world_class), py::doc(doc.c_str()));
 }
 
 std::string Hex(std::uint64_t value)
@@ -124,7 +159,10 @@ PYBIND11_MODULE(morvane, m)
                                "speed it was born with, world pixels per tick (float32)")
         .def_property_readonly(
             "alive",
-            [](const AnimalsView& v) { return AliveWhere(Of(v.world).Run().world.animals.energy); },
+            [](const AnimalsView& v) {
+                Held world(v.world);
+                return AliveWhere(world->Run().world.animals.energy);
+            },
             "a new bool array: True where energy > 0 (a copy, taken now)");
 
     py::class_<PlantsView>(m, "Plants",
@@ -139,15 +177,22 @@ PYBIND11_MODULE(morvane, m)
                                "size, 0 in a free slot (int16)")
         .def_property_readonly(
             "alive",
-            [](const PlantsView& v) { return AliveWhere(Of(v.world).Run().world.plants.size); },
+            [](const PlantsView& v) {
+                Held world(v.world);
+                return AliveWhere(world->Run().world.plants.size);
+            },
             "a new bool array: True where size > 0 (a copy, taken now)");
 
-    py::class_<PythonWorld>(m, "World",
-                            "A Morvane world: the animals, the plants, the random source and "
-                            "the two canvases, exactly as the window and morvane-lab keep them.")
-        .def(py::init([](std::optional<py::int_> seed, bool canvases) {
-                 if (!seed) return PythonWorld(std::nullopt, canvases);
-                 return PythonWorld(WholeNumber("seed", *seed), canvases);
+    py::class_<LockedWorld> world_class(
+        m, "World",
+        "A Morvane world: the animals, the plants, the random source and the two canvases, "
+        "exactly as the window and morvane-lab keep them. Threads may share a world: each call "
+        "that reads or changes it whole (step, release, checkpoint, fork, pickling, copying, "
+        "hash, ticks_run, counts) waits for the one before to finish.");
+    world_class
+        .def(py::init([](const py::object& seed, bool canvases) {
+                 if (seed.is_none()) return Boxed(PythonWorld(std::nullopt, canvases));
+                 return Boxed(PythonWorld(WholeNumber("seed", seed), canvases));
              }),
              py::arg("seed") = py::none(), py::kw_only(), py::arg("canvases") = true,
              "A fresh, empty world. seed (0 to 2**64 - 1) starts its random source; None is the "
@@ -155,78 +200,104 @@ PYBIND11_MODULE(morvane, m)
              "canvases=False it draws on canvases that keep nothing, as morvane-lab does unless "
              "an output needs them: the same world, about 7 % faster, but without space, graph "
              "or checkpoint (and so without pickling).")
+        .def("step", &Step, py::arg("ticks") = 1,
+             "Runs this many whole ticks (default 1). The GIL is released while they run, so "
+             "worlds on several threads step in parallel; a second call on this world waits for "
+             "the first. Ctrl-C stops the run at the end of a whole tick and raises "
+             "KeyboardInterrupt; ticks_run then tells how far it got, and a later step goes on "
+             "exactly.")
         .def(
-            "step",
-            [](PythonWorld& w, const py::int_& ticks) {
-                const std::uint64_t count = WholeNumber("ticks", ticks);
-                py::gil_scoped_release unlocked; // other threads' worlds run meanwhile
-                w.Step(count);
+            "release",
+            [](py::handle self, const py::object& button, const py::object& x,
+               const py::object& y) {
+                const std::string name = morvane::python::ButtonName(button);
+                const double at_x = morvane::python::Decimal("x", x);
+                const double at_y = morvane::python::Decimal("y", y);
+                Held(self)->Release(name, at_x, at_y);
             },
-            py::arg("ticks") = 1,
-            "Runs this many whole ticks (default 1). The GIL is released while they run, so "
-            "worlds on several threads step in parallel; do not read this world's arrays from "
-            "another thread meanwhile.")
-        .def("release", &PythonWorld::Release, py::arg("button"), py::arg("x"), py::arg("y"),
-             "Delivers a mouse release between ticks as the window's handler does: 'left' adds an "
-             "animal (turn 0.5, speed 0.3), 'right' a plant, 'middle' nothing, at world "
-             "coordinates (x, y) rounded to single precision.")
+            py::arg("button"), py::arg("x"), py::arg("y"),
+            "Delivers a mouse release between ticks as the window's handler does: 'left' adds an "
+            "animal (turn 0.5, speed 0.3), 'right' a plant, 'middle' nothing, at world "
+            "coordinates (x, y) rounded to single precision.")
         .def_property_readonly(
-            "ticks_run", [](const PythonWorld& w) { return w.Run().ticks_run; },
+            "ticks_run", [](py::handle self) { return Held(self)->Run().ticks_run; },
             "Ticks run since the world was created.")
         .def_property_readonly(
             "counts",
-            [](const PythonWorld& w) {
-                return py::make_tuple(w.LastCounts().animals, w.LastCounts().plants);
+            [](py::handle self) {
+                const auto counts = Held(self)->LastCounts();
+                return py::make_tuple(counts.animals, counts.plants);
             },
             "(animals, plants): what the last tick's passes counted, before their top-ups; "
             "(0, 0) before the first tick.")
-        .def("hash", &PythonWorld::Hash,
-             "The world's 64-bit hash, the same as morvane-lab --hash prints in hex.")
+        .def(
+            "hash", [](py::handle self) { return Held(self)->Hash(); },
+            "The world's 64-bit hash, the same as morvane-lab --hash prints in hex.")
         .def_property_readonly(
-            "animals", [](py::object self) { return AnimalsView{std::move(self)}; },
+            "animals",
+            [](py::object self) {
+                Built(self);
+                return AnimalsView{std::move(self)};
+            },
             "The animal table (see Animals).")
         .def_property_readonly(
-            "plants", [](py::object self) { return PlantsView{std::move(self)}; },
+            "plants",
+            [](py::object self) {
+                Built(self);
+                return PlantsView{std::move(self)};
+            },
             "The plant table (see Plants).")
         .def_property_readonly(
-            "space", [](py::object self) { return Picture(Of(self).Space(), self); },
+            "space", [](py::object self) { return Picture(Built(self).world.Space(), self); },
             "The world canvas as a read-only (429, 496, 3) uint8 array of red, green, blue, "
             "over the world's own memory.")
         .def_property_readonly(
-            "graph", [](py::object self) { return Picture(Of(self).Graph(), self); },
+            "graph", [](py::object self) { return Picture(Built(self).world.Graph(), self); },
             "The population graph's canvas as a read-only (69, 496, 3) uint8 array.")
         .def(
-            "checkpoint", [](const PythonWorld& w) { return py::bytes(w.Checkpoint()); },
+            "checkpoint", [](py::handle self) { return py::bytes(Held(self)->Checkpoint()); },
             "The whole world as the bytes of a checkpoint, the format of morvane-lab "
             "--checkpoint-out, to go on from with World.from_checkpoint or morvane-lab --resume.")
         .def_static(
             "from_checkpoint",
-            [](const py::bytes& data) { return PythonWorld::FromCheckpoint(std::string(data)); },
+            [](const py::object& data) {
+                return Boxed(
+                    PythonWorld::FromCheckpoint(morvane::python::Bytes("checkpoint", data)));
+            },
             py::arg("data"),
-            "The world a checkpoint kept (bytes, as checkpoint() or a --checkpoint-out file "
-            "gives them). Raises ValueError naming what is wrong with them.")
+            "The world a checkpoint kept (bytes, bytearray or memoryview, as checkpoint() or a "
+            "--checkpoint-out file gives them). Raises ValueError naming what is wrong with "
+            "them.")
         .def(
             "fork",
-            [](const PythonWorld& w, const py::int_& seed) {
-                return w.Fork(WholeNumber("seed", seed));
+            [](py::handle self, const py::object& seed) {
+                const std::uint64_t from = WholeNumber("seed", seed);
+                return Boxed(Held(self)->Fork(from));
             },
             py::arg("seed"),
             "A copy of this world whose random source restarts from seed: the same past, other "
             "chance.")
         .def(py::pickle(
-            [](const PythonWorld& w) { return py::bytes(w.Checkpoint()); },
-            [](const py::bytes& data) { return PythonWorld::FromCheckpoint(std::string(data)); }))
+            [](py::handle self) -> py::object { return py::bytes(Held(self)->Checkpoint()); },
+            [](const py::object& data) {
+                return Boxed(
+                    PythonWorld::FromCheckpoint(morvane::python::Bytes("checkpoint", data)));
+            }))
         .def(
-            "__copy__", [](const PythonWorld& w) { return PythonWorld(w); },
+            "__copy__", [](py::handle self) { return Boxed(*Held(self)); },
             "A copy of the whole world.")
         .def(
-            "__deepcopy__",
-            [](const PythonWorld& w, const py::dict&) {
-                return PythonWorld::FromCheckpoint(w.Checkpoint());
-            },
-            py::arg("memo"), "A copy of the whole world, through its checkpoint.")
-        .def("__repr__", [](const PythonWorld& w) {
-            return "<morvane.World after " + std::to_string(w.Run().ticks_run) + " ticks, hash " +
-                   Hex(w.Hash()) + ">";
+            "__deepcopy__", [](py::handle self, py::handle) { return Boxed(*Held(self)); },
+            py::arg("memo"),
+            "A copy of the whole world: it shares nothing with this one, so a copy is deep.")
+        .def("__repr__", [](py::handle self) {
+            Held world(self);
+            return "<morvane.World after " + std::to_string(world->Run().ticks_run) +
+                   " ticks, hash " + Hex(world->Hash()) + ">";
         });
+    BuildOnlyOnce(world_class, "__init__",
+                  "this World is already built: make another with morvane.World(seed)");
+    BuildOnlyOnce(world_class, "__setstate__",
+                  "this World is already built: read a checkpoint into a new one with "
+                  "morvane.World.from_checkpoint(data)");
 }

@@ -1,17 +1,21 @@
 """Morvane's world from Python: step it at the C++ core's full speed, bit for bit as morvane-lab
 and the window run it, and look at its tables and canvases as numpy arrays."""
 
-from typing import Literal, Optional, Tuple
+from typing import Literal, Optional, SupportsFloat, SupportsIndex, Tuple, Union
 
 import numpy as np
 import numpy.typing as npt
+
+# What a checkpoint may be handed as: any object with the buffer protocol, contiguous.
+BytesLike = Union[bytes, bytearray, memoryview]
 
 class Refused(ValueError):
     """A request the world refuses, in the words morvane-lab uses for the same mistake."""
 
 class Animals:
     """The animal table's 251 slots as read-only arrays over the world's own memory: live, they
-    show the world after every step. A slot with energy 0 holds no living animal."""
+    show the world after every step. A slot with energy 0 holds no living animal. They hold no
+    lock: read from another thread while a step runs, they show a world partway through a tick."""
 
     @property
     def x(self) -> npt.NDArray[np.float32]: ...
@@ -49,16 +53,22 @@ class Plants:
 
 class World:
     """A Morvane world: the animals, the plants, the random source and the two canvases, exactly
-    as the window and morvane-lab keep them."""
+    as the window and morvane-lab keep them. Threads may share a world: each call that reads or
+    changes it whole (step, release, checkpoint, fork, pickling, copying, hash, ticks_run, counts)
+    waits for the one before to finish. A world is built once: __init__ or __setstate__ on a live
+    world raises Refused."""
 
-    def __init__(self, seed: Optional[int] = None, *, canvases: bool = True) -> None:
+    def __init__(self, seed: Optional[SupportsIndex] = None, *, canvases: bool = True) -> None:
         """A fresh, empty world. seed (0 to 2**64 - 1) starts its random source; None is the
         window program's fixed state (seed 42), as morvane-lab without --seed. With
         canvases=False it draws on canvases that keep nothing: the same world, faster, but
         without space, graph or checkpoint."""
-    def step(self, ticks: int = 1) -> None:
-        """Runs this many whole ticks, with the GIL released meanwhile."""
-    def release(self, button: Literal["left", "right", "middle"], x: float, y: float) -> None:
+    def step(self, ticks: SupportsIndex = 1) -> None:
+        """Runs this many whole ticks, with the GIL released meanwhile. Ctrl-C stops it at the end
+        of a whole tick and raises KeyboardInterrupt; ticks_run tells how far it got."""
+    def release(
+        self, button: Literal["left", "right", "middle"], x: SupportsFloat, y: SupportsFloat
+    ) -> None:
         """Delivers a mouse release between ticks as the window's handler does."""
     @property
     def ticks_run(self) -> int:
@@ -81,9 +91,9 @@ class World:
     def checkpoint(self) -> bytes:
         """The whole world as the bytes of a morvane-lab checkpoint."""
     @staticmethod
-    def from_checkpoint(data: bytes) -> "World":
+    def from_checkpoint(data: BytesLike) -> "World":
         """The world a checkpoint kept; ValueError names what is wrong with the bytes."""
-    def fork(self, seed: int) -> "World":
+    def fork(self, seed: SupportsIndex) -> "World":
         """A copy whose random source restarts from seed: the same past, other chance."""
     def __copy__(self) -> "World": ...
     def __deepcopy__(self, memo: dict) -> "World": ...

@@ -2,12 +2,14 @@
 // checkpoint taken here goes on in the lab, statistics and lineage included, and back.
 #include "python/python_world.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
 
 #include "sim/checkpoint.h"
 #include "sim/mouse_release.h"
+#include "sim/quoted_text.h"
 #include "sim/run_book.h"
 #include "sim/world_hash.h"
 
@@ -23,7 +25,7 @@ std::int16_t ButtonOf(const std::string& name)
     if (name == "left") return LeftButton;
     if (name == "right") return RightButton;
     if (name == "middle") return MiddleButton;
-    throw Refused("unknown button '" + name + "' (expected left, right or middle)");
+    throw Refused("unknown button " + QuotedText(name) + " (expected left, right or middle)");
 }
 
 std::string Shown(double value)
@@ -96,15 +98,27 @@ void PythonWorld::CloseRowIfDue()
 
 void PythonWorld::Step(std::uint64_t ticks)
 {
+    Step(ticks, [] { return true; });
+}
+
+std::uint64_t PythonWorld::Step(std::uint64_t ticks, const std::function<bool()>& go_on)
+{
     if (ticks > std::numeric_limits<std::uint64_t>::max() - run_.ticks_run)
         throw Refused("ticks " + std::to_string(ticks) + " from the " +
                       std::to_string(run_.ticks_run) +
                       " ticks run would run beyond 18446744073709551615 ticks");
     Untold nobody;
-    for (std::uint64_t t = 0; t < ticks; ++t) {
-        CloseRowIfDue();
-        last_counts_ = RunBookedTick(run_, nobody);
+    std::uint64_t done = 0;
+    while (done < ticks) {
+        const std::uint64_t stretch = std::min(ticks - done, TicksBetweenChecks);
+        for (std::uint64_t t = 0; t < stretch; ++t) {
+            CloseRowIfDue();
+            last_counts_ = RunBookedTick(run_, nobody);
+        }
+        done += stretch;
+        if (done < ticks && !go_on()) break;
     }
+    return done;
 }
 
 void PythonWorld::Release(const std::string& button, double x, double y)

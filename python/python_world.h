@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -32,6 +33,10 @@ public:
 
     // Runs `ticks` whole ticks. Throws Refused when the count would pass 2^64 - 1 ticks.
     void Step(std::uint64_t ticks);
+    // The same, asking `go_on` after every `TicksBetweenChecks` ticks whether to carry on, so a
+    // long run can be stopped (by a Ctrl-C) at the end of a whole tick. Returns the ticks run.
+    static constexpr std::uint64_t TicksBetweenChecks = 4096;
+    std::uint64_t Step(std::uint64_t ticks, const std::function<bool()>& go_on);
     // A release of "left", "right" or "middle" at (x, y), rounded to single precision as the
     // mouse handler receives it. Throws Refused for another button or a coordinate that is
     // not finite or beyond a float's range.
