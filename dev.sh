@@ -26,7 +26,7 @@ USAGE
 # What each package is for is listed in the README's Dependencies section.
 packages=(
     g++ cmake make pkg-config git python3 parallel
-    libsdl2-dev
+    libsdl2-dev libmpfr-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     zlib1g-dev libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev
     xvfb xdotool x11-utils x11-apps imagemagick

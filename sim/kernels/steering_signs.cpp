@@ -8,6 +8,7 @@
 
 #include <cmath>
 
+#include "sim/exact_math.h"
 #include "sim/kernels/hot_path.h"
 #include "sim/kernels/lanes.h"
 #include "sim/kernels/select.h"
@@ -70,7 +71,7 @@ Masks RoughSigns(Doubles dx, Doubles dy, Doubles heading)
 double BearingDelta(float dx, float dy, float heading)
 {
     double bearing = HalfPi;
-    if (dy != 0) bearing = std::atan(static_cast<double>(dx) / static_cast<double>(dy));
+    if (dy != 0) bearing = ExactAtan(static_cast<double>(dx) / static_cast<double>(dy));
     if (dy < 0) bearing = bearing + Pi;
     double delta = bearing - static_cast<double>(heading);
     if (delta < -Pi) delta = delta + TwoPi;

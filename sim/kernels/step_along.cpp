@@ -1,7 +1,7 @@
-// The library's sine and cosine cost as much as the rest of a moving animal's visit, but a
+// The exact sine and cosine cost far more than the rest of a moving animal's visit, but a
 // coordinate is only kept to single precision: a double within 1e-12 of the exact sum rounds
 // to the same float unless the sum lies within a hair of the midpoint between two floats.
-// Those few steps are taken with the library's functions, so the world is the same bit for bit.
+// Those few steps are taken with the exact functions, so the world is the same bit for bit.
 #include "sim/kernels/step_along.h"
 
 #include <algorithm>
@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "sim/exact_math.h"
 #include "sim/kernels/hot_path.h"
 #include "sim/kernels/select.h"
 
@@ -65,9 +66,8 @@ void RoughSineCosine(double h, double& sine, double& cosine)
 
 Position ExactStepAlong(float x, float y, float speed, float heading)
 {
-    const double h = heading;
-    return {static_cast<float>(speed * std::sin(h) + x),
-            static_cast<float>(speed * std::cos(h) + y)};
+    return {static_cast<float>(speed * ExactSin(heading) + x),
+            static_cast<float>(speed * ExactCos(heading) + y)};
 }
 
 // Flattened: calls to the helpers above would cost as much as their arithmetic.
@@ -84,7 +84,7 @@ Position ExactStepAlong(float x, float y, float speed, float heading)
         RoughSineCosine(h, sine, cosine);
         const double sum_x = speed * sine + x;
         const double sum_y = speed * cosine + y;
-        // The rough sine and cosine are within 1e-12 (the library's within an ulp), and each
+        // The rough sine and cosine are within 1e-12 (the exact ones within half an ulp), and each
         // sum adds two roundings of numbers no larger than |speed| and the sum.
         const double off = 1e-12 * std::fabs(speed);
         const double error_x = off + 1e-15 * (std::fabs(speed) + std::fabs(sum_x));

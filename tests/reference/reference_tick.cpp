@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "sim/conversions.h"
+#include "sim/exact_math.h"
 
 namespace morvane::reference {
 
@@ -147,7 +148,7 @@ Fix Measure(float tx, float ty, float x, float y, float heading)
     const double distance = std::sqrt(Square(dx) + Square(dy));
     // Straight below is 0, straight above pi, straight to either side pi/2.
     double bearing = HalfPi;
-    if (dy != 0) bearing = std::atan(static_cast<double>(dx) / static_cast<double>(dy));
+    if (dy != 0) bearing = ExactAtan(static_cast<double>(dx) / static_cast<double>(dy));
     if (dy < 0) bearing = bearing + Pi;
     // The miss is folded towards [-pi, pi] once each way, no more.
     double delta = bearing - static_cast<double>(heading);
@@ -257,9 +258,9 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
 
         // It moves along its heading by its speed (a dead animal has none), each coordinate
         // worked out in double and stored as a float.
-        const double heading = a.heading[i];
-        a.x[i] = static_cast<float>(a.speed[i] * std::sin(heading) + a.x[i]);
-        a.y[i] = static_cast<float>(a.speed[i] * std::cos(heading) + a.y[i]);
+        // The sine and cosine are the exact ones: the double nearest the true value.
+        a.x[i] = static_cast<float>(a.speed[i] * ExactSin(a.heading[i]) + a.x[i]);
+        a.y[i] = static_cast<float>(a.speed[i] * ExactCos(a.heading[i]) + a.y[i]);
 
         // An animal that leaves the world dies.
         if (OutsideTheWorld(a.x[i], a.y[i])) a.energy[i] = 0;

@@ -1,0 +1,23 @@
+// The double nearest a wide fixed-point value known to within a given error, and whether that
+// error could have hidden a different answer.
+#pragma once
+
+#include "sim/exact_math/wide_fraction.h"
+
+namespace morvane::exact {
+
+struct Rounded {
+    double value = 0;
+    // False when the value lies so near the midpoint between two doubles that the error could
+    // carry it across; the value is then the nearer by the bits at hand.
+    bool sure = true;
+};
+
+// The wide values handed here are within 2^-240 of the exact number: their arithmetic loses a
+// few units of 2^-256 at each step, and no caller takes more than a few thousand steps.
+inline constexpr int WideErrorBits = 240;
+
+// The double nearest `value`, which must not be zero.
+Rounded NearestDouble(const WideFraction& value);
+
+} // namespace morvane::exact
