@@ -1,19 +1,20 @@
-// Sine and cosine go the sure way every time: a heading is reduced by quarter turns in plain
-// integers and its sine or cosine summed as a series in 256-bit fixed point. The world needs
-// them only where its quick rough sine leaves a step in doubt, a few times in 100,000 ticks.
-// The arc tangent is wanted far more often, 60,000 times in a million ticks, so it goes a quick
-// way first (double-double, to about 2^-100) and the sure way only when that result lies too
-// near the midpoint between two doubles to be rounded with certainty.
+// Each function goes a quick way first, in double-double to about 2^-100, and the sure way, in
+// 256-bit fixed point, only when the quick result lies too near the midpoint between two
+// doubles to be rounded with certainty. A heading is first reduced by quarter turns, in plain
+// integers. The world wants the arc tangent 40,000 times in a million ticks, the sine and
+// cosine only where its own rough sine leaves a step in doubt, under a hundred times.
 #include "sim/exact_math.h"
 
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 #include "sim/exact_math/constants.h"
 #include "sim/exact_math/double_double.h"
 #include "sim/exact_math/reduction.h"
 #include "sim/exact_math/rounding.h"
+#include "sim/exact_math/sure_way.h"
 #include "sim/exact_math/wide_fraction.h"
 
 namespace morvane {
@@ -50,7 +51,74 @@ SeriesSums SineSeries(const WideFraction& r, bool cosine)
     return sums;
 }
 
-double SineOrCosine(float heading, bool cosine)
+// The quick ways' error is below 2^-100 of the result; a rounding is taken as sure when it
+// holds for any number within 2^-95 of it.
+constexpr double QuickError = 0x1p-95;
+
+bool RoundsSurely(DoubleDouble result)
+{
+    const double error = QuickError * std::fabs(result.high);
+    return result.high + (result.low + error) == result.high &&
+           result.high + (result.low - error) == result.high;
+}
+
+double PowerOfTwo(int exponent) // a normal double's range only
+{
+    return std::bit_cast<double>(static_cast<std::uint64_t>(exponent + 1023) << 52);
+}
+
+// The Taylor coefficients of sin r / r and cos r in powers of r^2, (-1)^k / (2k+1)! and
+// (-1)^k / (2k)!, as double-double, worked out by the compiler from 1/n! = (1/(n-1)!) / n.
+struct TaylorCoefficients {
+    DoubleDouble sine[14];   // to r^26 of sin r / r
+    DoubleDouble cosine[15]; // to r^28 of cos r
+};
+
+constexpr TaylorCoefficients MakeTaylorCoefficients()
+{
+    TaylorCoefficients taylor{};
+    DoubleDouble inverse_factorial{1, 0};
+    taylor.sine[0] = taylor.cosine[0] = inverse_factorial;
+    for (int n = 2; n <= 28; ++n) {
+        inverse_factorial =
+            exact::Divide(inverse_factorial, DoubleDouble{static_cast<double>(n), 0});
+        const DoubleDouble term =
+            (n / 2) % 2 != 0 ? exact::Negated(inverse_factorial) : inverse_factorial;
+        if (n % 2 == 0)
+            taylor.cosine[n / 2] = term;
+        else
+            taylor.sine[n / 2] = term;
+    }
+    return taylor;
+}
+
+constexpr TaylorCoefficients Taylor = MakeTaylorCoefficients();
+
+// On |r| <= pi/4 the first terms left out, r^29/29! and r^30/30!, are below 2^-110.
+DoubleDouble QuickSineOrCosineOfReduced(const WideFraction& r, bool cosine)
+{
+    // r's leading 106 bits as two doubles: the wide r is right to 2^-250, and even the
+    // heading nearest a multiple of pi/2 is farther than 2^-40 from it.
+    const int leading = exact::LeadingBit(r);
+    if (leading < 256 - 100) return DoubleDouble{0, 1}; // never: sends it the sure way
+    const std::uint64_t first = exact::BitsBelow(r, leading);
+    const std::uint64_t second = exact::BitsBelow(r, leading - 64);
+    const double high = static_cast<double>(first >> 11) * PowerOfTwo(leading - 52 - 256);
+    const double low = static_cast<double>(((first & 0x7ff) << 42) | (second >> 22)) *
+                       PowerOfTwo(leading - 105 - 256);
+    const DoubleDouble angle = exact::QuickTwoSum(high, low);
+    const DoubleDouble r2 = exact::Multiply(angle, angle);
+
+    const DoubleDouble* coefficient = cosine ? Taylor.cosine : Taylor.sine;
+    int k = cosine ? 14 : 13;
+    DoubleDouble sum = coefficient[k];
+    while (k-- > 0)
+        sum = exact::Add(exact::Multiply(sum, r2), coefficient[k]);
+    return cosine ? sum : exact::Multiply(sum, angle);
+}
+
+// With `quick` false it goes the sure way at once, as the tests of the sure way ask.
+double SineOrCosine(float heading, bool cosine, bool quick)
 {
     const double h = heading;
     if (!std::isfinite(h)) return h - h; // NaN for NaN and the infinities
@@ -64,6 +132,11 @@ double SineOrCosine(float heading, bool cosine)
     bool negative = (shifted & 2) != 0;
     if (!take_cosine && turns.negative) negative = !negative;
     if (!cosine && h < 0) negative = !negative; // sin(-h) = -sin h
+
+    if (quick) {
+        const DoubleDouble result = QuickSineOrCosineOfReduced(turns.size, take_cosine);
+        if (RoundsSurely(result)) return negative ? -result.high : result.high;
+    }
 
     const SeriesSums sums = SineSeries(turns.size, take_cosine);
     const WideFraction size =
@@ -81,10 +154,6 @@ constexpr DoubleDouble Fifth{0x1.999999999999ap-3, -0x1.999999999999ap-57};
 // From 2^53 on, arctan x lies within 2^-53 of pi/2, which is 0.28 of an ulp above the double
 // nearest it: every such x gives that double.
 constexpr double HugeRatio = 0x1p53;
-
-// The quick way's error is below 2^-100 of the result; a rounding is taken as sure when it
-// holds for any number within 2^-95 of it.
-constexpr double QuickError = 0x1p-95;
 
 // arctan of t in [0, 1] to about 2^-103: t = c + (t - c) with c the nearest k/128, and
 // arctan t = arctan c + arctan d, d = (t - c) / (1 + t c), |d| <= 2^-8, whose series
@@ -143,7 +212,7 @@ WideFraction WideReciprocal(const WideFraction& a, double near)
 // arctan a for 2^-27 < a < 2^53, the sure way: arctan of t = min(a, 1/a) by Euler's series
 // sum (2n)!! / (2n+1)!! y^n t / (1 + t^2), y = t^2 / (1 + t^2) <= 1/2, then pi/2 less it
 // for a > 1.
-WideFraction SureArcTangent(double a)
+WideFraction WideArcTangent(double a)
 {
     const bool beyond_one = a > 1;
     const WideFraction t = beyond_one ? WideReciprocal(WideOf(a), a) : WideOf(a);
@@ -159,28 +228,46 @@ WideFraction SureArcTangent(double a)
     return beyond_one ? exact::Subtract(exact::HalfPiWide, sum) : sum;
 }
 
-} // namespace
-
-double ExactSin(float heading) { return SineOrCosine(heading, false); }
-
-double ExactCos(float heading) { return SineOrCosine(heading, true); }
-
-double ExactAtan(double ratio)
+// The edges both ways of the arc tangent share; nullopt for the arguments between them.
+std::optional<double> ArcTangentAtTheEdges(double ratio)
 {
     if (ratio != ratio) return ratio + ratio;
     const double a = std::fabs(ratio);
     if (a <= TinyHeading) return ratio; // arctan x = x - x^3/3 + ...: x^3/3 is under half an ulp
     if (a >= HugeRatio) return std::copysign(HalfPi.high, ratio);
+    return std::nullopt;
+}
 
+} // namespace
+
+double ExactSin(float heading) { return SineOrCosine(heading, false, true); }
+
+double ExactCos(float heading) { return SineOrCosine(heading, true, true); }
+
+namespace exact {
+
+double SureSin(float heading) { return SineOrCosine(heading, false, false); }
+
+double SureCos(float heading) { return SineOrCosine(heading, true, false); }
+
+double SureAtan(double ratio)
+{
+    if (const auto edge = ArcTangentAtTheEdges(ratio)) return *edge;
+    return std::copysign(NearestDouble(WideArcTangent(std::fabs(ratio))).value, ratio);
+}
+
+} // namespace exact
+
+double ExactAtan(double ratio)
+{
+    if (const auto edge = ArcTangentAtTheEdges(ratio)) return *edge;
+    const double a = std::fabs(ratio);
     const bool beyond_one = a > 1;
     DoubleDouble result =
         QuickArcTangentOfFraction(beyond_one ? Reciprocal(a) : DoubleDouble{a, 0});
     if (beyond_one) result = exact::Add(HalfPi, exact::Negated(result));
-    const double error = QuickError * result.high;
-    if (result.high + (result.low + error) == result.high &&
-        result.high + (result.low - error) == result.high)
-        return std::copysign(result.high, ratio);
-    return std::copysign(exact::NearestDouble(SureArcTangent(a)).value, ratio);
+    if (RoundsSurely(result)) return std::copysign(result.high, ratio);
+    return exact::SureAtan(ratio);
 }
 
 } // namespace morvane

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "sim/animal_phase.h"
+#include "sim/exact_math.h"
 #include "sim/kernels/steering_signs.h"
 #include "tests/test_support.h"
 
@@ -41,8 +42,8 @@ TEST(AnimalPhase, AnAnimalMovesAlongItsHeadingByItsSpeedErasingItsOldDotAndDrawi
     EXPECT_EQ(PositionOf(world, 0), pair(100.0f, 100.5f));
     EXPECT_EQ(PositionOf(world, 1), pair(200.5f, 100.0f));
     EXPECT_EQ(PositionOf(world, 2), pair(300.0f, 99.5f));
-    EXPECT_EQ(PositionOf(world, 3), pair(static_cast<float>(3 * std::sin(1.0) + 100),
-                                         static_cast<float>(3 * std::cos(1.0) + 200)));
+    EXPECT_EQ(PositionOf(world, 3), pair(static_cast<float>(3 * ExactSin(1.0f) + 100),
+                                         static_cast<float>(3 * ExactCos(1.0f) + 200)));
     EXPECT_EQ(space.At(100, 100), AnimalColour); // moved within its pixel: erased, then redrawn
     EXPECT_EQ(space.At(300, 100), Black);
     EXPECT_EQ(space.At(300, 99), AnimalColour);
@@ -108,8 +109,8 @@ TEST(AnimalPhase, ANewbornInAHigherSlotMovesTiresAndIsDrawnInTheSamePass)
 
     const float speed = static_cast<float>(0.0 + DrawAt(start, 1) - 0.5);
     const double heading = NewbornHeading(DrawAt(start, 2));
-    const float x = static_cast<float>(speed * std::sin(heading) + 100);
-    const float y = static_cast<float>(speed * std::cos(heading) + 100);
+    const float x = static_cast<float>(speed * ExactSin(static_cast<float>(heading)) + 100);
+    const float y = static_cast<float>(speed * ExactCos(static_cast<float>(heading)) + 100);
     EXPECT_EQ(PositionOf(world, 2), pair(x, y));
     EXPECT_EQ(world.animals.energy[2], NewbornEnergy(DrawAt(start, 3)) - 1);
     EXPECT_EQ(space.At(static_cast<int>(std::floor(x)), static_cast<int>(std::floor(y))),

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sim/animal_phase.h"
+#include "sim/exact_math.h"
 #include "tests/reference/reference_tick.h"
 #include "tests/test_support.h"
 
@@ -199,9 +200,9 @@ TEST(Bearing, StraightBelowIsZeroAboveIsPiAndEitherSideIsHalfPi)
     EXPECT_EQ(Measure(100, 100, 100, 100, 0).distance, 0.0);
     EXPECT_EQ(Measure(100, 100, 100, 100, 0).bearing_delta, HalfPi);
     // Up and right: arctan(3 / -4) + pi. Up and left lies beyond pi and folds back by 2 pi.
-    EXPECT_DOUBLE_EQ(Measure(103, 96, 100, 100, 0).bearing_delta, std::atan(-0.75) + Pi);
+    EXPECT_DOUBLE_EQ(Measure(103, 96, 100, 100, 0).bearing_delta, ExactAtan(-0.75) + Pi);
     EXPECT_EQ(Measure(97, 96, 100, 100, 0).distance, 5.0);
-    EXPECT_DOUBLE_EQ(Measure(97, 96, 100, 100, 0).bearing_delta, std::atan(0.75) + Pi - TwoPi);
+    EXPECT_DOUBLE_EQ(Measure(97, 96, 100, 100, 0).bearing_delta, ExactAtan(0.75) + Pi - TwoPi);
     EXPECT_DOUBLE_EQ(Measure(130, 100, 100, 100, 1.0f).bearing_delta, HalfPi - 1.0);
 }
 
@@ -209,7 +210,7 @@ TEST(Bearing, EachFoldIsAppliedOnceSoAFarDriftedHeadingStaysOutsideMinusPiToPi)
 {
     // Heading 10 against a bearing of about 0.5: 0.5 - 10 + 2 pi, about -3.22.
     const double delta = Measure(171, 230, 100, 100, 10).bearing_delta;
-    EXPECT_DOUBLE_EQ(delta, std::atan(71.0 / 130.0) - 10 + TwoPi);
+    EXPECT_DOUBLE_EQ(delta, ExactAtan(71.0 / 130.0) - 10 + TwoPi);
     EXPECT_LT(delta, -Pi);
     // Straight below against a heading of -17.5: 17.5 - 2 pi, still above pi.
     EXPECT_DOUBLE_EQ(Measure(100, 150, 100, 100, -17.5f).bearing_delta, 17.5 - TwoPi);

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "sim/exact_math.h"
 #include "sim/kernels/step_along.h"
 #include "sim/random_source.h"
 
@@ -84,7 +85,7 @@ TEST(StepAlong, AgreesWhereTheSumSitsOnTheMidpointBetweenTwoFloats)
     int near_midpoint = 0;
     for (int k = 0; k < 100'000; ++k) {
         const float heading = static_cast<float>(random.Uniform() * 6.283);
-        const double sine = std::sin(static_cast<double>(heading));
+        const double sine = ExactSin(heading);
         const double half_steps = 2 * static_cast<int>(random.Below(1000)) + 1;
         const float speed = static_cast<float>(half_steps * 0x1p-18 / sine);
         const double sum = speed * sine + 100.0;

@@ -7,19 +7,33 @@ namespace morvane::exact {
 
 namespace {
 
-// The 64 bits of the 320-bit integer `value.limbs` (limb 0 most significant) that start at bit
-// `top` (0 is the least significant bit of the last limb) and go down; bits below 0 are zeros.
+// Limb j of the 320-bit integer `value.limbs` counted from the least significant (zeros
+// beyond either end).
+std::uint64_t LimbFromBelow(const WideFraction& value, int j)
+{
+    return j >= 0 && j < WideLimbs ? value.limbs[WideLimbs - 1 - j] : 0;
+}
+
+} // namespace
+
+int LeadingBit(const WideFraction& value)
+{
+    for (int limb = 0; limb < WideLimbs; ++limb)
+        if (value.limbs[limb] != 0)
+            return (WideLimbs - 1 - limb) * 64 + 63 - std::countl_zero(value.limbs[limb]);
+    return -1;
+}
+
 std::uint64_t BitsBelow(const WideFraction& value, int top)
 {
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 64; ++i) {
-        const int bit = top - i;
-        if (bit < 0) break;
-        const int limb = WideLimbs - 1 - bit / 64;
-        bits |= ((value.limbs[limb] >> (bit % 64)) & 1) << (63 - i);
-    }
-    return bits;
+    const int low = top - 63;
+    if (low < 0) return low > -64 ? BitsBelow(value, 63) << -low : 0;
+    const int j = low / 64, offset = low % 64;
+    if (offset == 0) return LimbFromBelow(value, j);
+    return (LimbFromBelow(value, j) >> offset) | (LimbFromBelow(value, j + 1) << (64 - offset));
 }
+
+namespace {
 
 double PowerOfTwo(int exponent) // a normal double's range only
 {
@@ -30,13 +44,7 @@ double PowerOfTwo(int exponent) // a normal double's range only
 
 Rounded NearestDouble(const WideFraction& value)
 {
-    // The leading bit of the 320-bit integer; the value is that integer times 2^-256.
-    int leading = 0;
-    for (int limb = 0; limb < WideLimbs; ++limb)
-        if (value.limbs[limb] != 0) {
-            leading = (WideLimbs - 1 - limb) * 64 + 63 - std::countl_zero(value.limbs[limb]);
-            break;
-        }
+    const int leading = LeadingBit(value);
     // 53 bits of significand, then 75 more to round by.
     const std::uint64_t first = BitsBelow(value, leading);
     const std::uint64_t second = BitsBelow(value, leading - 64);

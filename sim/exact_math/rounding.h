@@ -2,6 +2,8 @@
 // error could have hidden a different answer.
 #pragma once
 
+#include <cstdint>
+
 #include "sim/exact_math/wide_fraction.h"
 
 namespace morvane::exact {
@@ -16,6 +18,12 @@ struct Rounded {
 // The wide values handed here are within 2^-240 of the exact number: their arithmetic loses a
 // few units of 2^-256 at each step, and no caller takes more than a few thousand steps.
 inline constexpr int WideErrorBits = 240;
+
+// A wide value read as the 320-bit integer of its limbs (limb 0 most significant), worth that
+// integer times 2^-256: the place of its leading bit (-1 for zero), and the 64 bits from bit
+// `top` down (bit 0 the least significant; zeros below it).
+int LeadingBit(const WideFraction& value);
+std::uint64_t BitsBelow(const WideFraction& value, int top);
 
 // The double nearest `value`, which must not be zero.
 Rounded NearestDouble(const WideFraction& value);
