@@ -28,10 +28,10 @@ packages=(
     g++ cmake make pkg-config git python3 parallel
     libsdl2-dev libmpfr-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    zlib1g-dev libpng-dev libcli11-dev nlohmann-json3-dev libcairo2-dev libfontconfig-dev
+    zlib1g-dev libpng-dev libcli11-dev nlohmann-json3-dev
     xvfb xdotool x11-utils x11-apps imagemagick
     clang-14 libclang-rt-14-dev llvm-14
-    clang-format-14
+    clang-format-14 clang-tidy-14
     python3-dev pybind11-dev python3-numpy python3-pytest python3-matplotlib
     help2man desktop-file-utils man-db
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev librsvg2-bin wine wine64 python3-pefile
@@ -119,6 +119,8 @@ run_tests() {
     # A file that drifts from the committed .clang-format fails the run before any build.
     tools/check_format.sh
     build release -DCMAKE_BUILD_TYPE=Release
+    # The names, read from the build's own compile commands, beside the formatting.
+    tools/check_naming.sh build/release
     (cd build/release && ctest --output-on-failure -j "$jobs")
     # The packages: Morvane.exe's version record, its world against this build's and its
     # window under Wine (borrowing morvane-lab and the window closer from build/release), then

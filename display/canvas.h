@@ -61,9 +61,9 @@ public:
         pixels_[static_cast<std::size_t>(y) * width_ + x] = colour;
     }
 
-    // A straight one-pixel line, clipped. The program only draws vertical ones: column
-    // floor(x1), rows floor(min y) to floor(max y), both ends included.
-    void Line(float x1, float y1, float x2, float y2, Colour colour);
+    // A vertical one-pixel line, clipped: column floor(x), rows floor(min(y1, y2)) to
+    // floor(max(y1, y2)), both ends included. The graph's eraser is the only line drawn.
+    void VerticalLine(float x, float y1, float y2, Colour colour);
 
     // Whether this canvas keeps nothing, as a 0 x 0 one.
     bool Discards() const { return width_ == 0; }

@@ -5,41 +5,22 @@
 //         reaches the checks behind the checksum: the second byte's low bit makes the random
 //         stream even, the rest is triples (offset in the world, two bytes; byte to put there).
 //         Any world must be refused in words or read back exactly as it was written.
-#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <string_view>
 
 #include "sim/checkpoint.h"
 #include "sim/scenes.h"
 #include "sim/tick.h"
+#include "sim/world_columns.h"
 
 namespace {
 
 using morvane::CheckpointError;
 using morvane::RunState;
-
-// Field by field, bit for bit: the bytes between a World's tables are padding, which no
-// checkpoint keeps.
-template <typename T, std::size_t N>
-bool SameBits(const std::array<T, N>& a, const std::array<T, N>& b)
-{
-    return std::memcmp(a.data(), b.data(), sizeof(T) * N) == 0;
-}
-
-bool SameBits(const morvane::World& a, const morvane::World& b)
-{
-    const morvane::AnimalTable &p = a.animals, &q = b.animals;
-    return SameBits(p.x, q.x) && SameBits(p.y, q.y) && SameBits(p.heading, q.heading) &&
-           SameBits(p.energy, q.energy) && SameBits(p.target, q.target) &&
-           SameBits(p.mode, q.mode) && SameBits(p.turn, q.turn) && SameBits(p.speed, q.speed) &&
-           SameBits(a.plants.x, b.plants.x) && SameBits(a.plants.y, b.plants.y) &&
-           SameBits(a.plants.size, b.plants.size) && a.tick == b.tick;
-}
 
 [[noreturn]] void Broken(const char* what)
 {
@@ -103,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (std::string_view(e.what()).empty()) Broken("a refusal without a reason");
         return 0;
     }
-    if (!SameBits(read.world, edited.world) || !(read.random == edited.random))
+    if (!morvane::SameBits(read.world, edited.world) || !(read.random == edited.random))
         Broken("a world read back differs from the world written");
     return 0;
 }

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "lab/events_file.h"
-#include "lab/lab_error.h"
+#include "lab/command/events_file.h"
+#include "lab/command/lab_error.h"
 #include "sim/mouse_release.h"
 
 namespace {

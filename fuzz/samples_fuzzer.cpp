@@ -13,10 +13,10 @@
 #include <string>
 #include <string_view>
 
-#include "lab/ensemble_table.h"
-#include "lab/row_schedule.h"
-#include "lab/samples_file.h"
-#include "lab/summary_table.h"
+#include "lab/outputs/ensemble_table.h"
+#include "lab/outputs/summary_table.h"
+#include "lab/run/row_schedule.h"
+#include "lab/shards/samples_file.h"
 #include "sim/byte_codec.h"
 
 namespace {

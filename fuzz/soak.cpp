@@ -17,8 +17,8 @@
 #include <limits>
 #include <string>
 
+#include "checks/world_checks.h"
 #include "display/canvas.h"
-#include "fuzz/world_checks.h"
 #include "sim/mouse_release.h"
 #include "sim/scenes.h"
 #include "sim/world_hash.h"

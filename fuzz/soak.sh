@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The soak runs (not part of CI, they take about twenty minutes): the world for 20 million
 # ticks in the Release build, then for one million under AddressSanitizer and
-# UndefinedBehaviorSanitizer, every rule of fuzz/world_checks.h checked after every tick and
+# UndefinedBehaviorSanitizer, every rule of checks/world_checks.h checked after every tick and
 # release, with clicks now and then and crowds that fill both tables; each run fails when its
 # peak memory grows. `./dev.sh soak` builds both binaries and runs this.
 #

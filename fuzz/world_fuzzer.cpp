@@ -28,13 +28,13 @@
 #include <optional>
 #include <string>
 
+#include "checks/first_difference.h"
+#include "checks/reference_tick.h"
+#include "checks/world_checks.h"
 #include "display/canvas.h"
 #include "fuzz/byte_reader.h"
-#include "fuzz/world_checks.h"
 #include "sim/mouse_release.h"
 #include "sim/scenes.h"
-#include "tests/reference/first_difference.h"
-#include "tests/reference/reference_tick.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <string>
 #include <string_view>
 
-#include "lab/command_line.h"
-#include "lab/lab_error.h"
-#include "lab/merge.h"
-#include "lab/request.h"
-#include "lab/stop_signals.h"
+#include "lab/command/command_line.h"
+#include "lab/command/lab_error.h"
+#include "lab/run/run_request.h"
+#include "lab/run/stop_signals.h"
+#include "lab/shards/merge.h"
 #include "sim/quoted_text.h"
 
 namespace {
@@ -40,10 +40,10 @@ int main(int argc, char** argv)
         const StopSignals signals;
         if (argc > 1 && std::string_view(argv[1]) == "merge") {
             const auto merge = ReadMergeCommandLine(argc - 1, argv + 1, std::cout);
-            if (merge) RunMerge(*merge, std::cout, &StopSignals::Flag());
+            if (merge) RunMerge(*merge, std::cout, StopSignals::Flag());
         } else {
             const auto request = ReadCommandLine(argc, argv, std::cout);
-            if (request) RunRequest(*request, std::cerr, std::cout, &StopSignals::Flag());
+            if (request) RunRequest(*request, std::cerr, std::cout, StopSignals::Flag());
         }
         errno = 0;
         FinishStandardOutput();

@@ -2,8 +2,8 @@
 #   cmake -S . -B build/package -DCMAKE_INSTALL_PREFIX=/usr ... && cmake --build build/package
 #   (cd build/package && cpack -G DEB)
 # ./dev.sh package does exactly that. The libraries it needs are found by dpkg-shlibdeps from
-# the programs themselves; the Python module's interpreter and numpy are named here, since the
-# module does not link them.
+# the programs themselves; the Python package's interpreter, numpy and matplotlib (which draws
+# the figures, python3 -m morvane.figures) are named here, since the module does not link them.
 include(GNUInstallDirs)
 
 # A man page for each program: the lab's made by help2man from its own --help (and merge's),
@@ -46,8 +46,9 @@ click a plant.\n\
 .\n\
 morvane-lab runs the same world headless, exactly, for as long as asked:\n\
 statistics, ensembles of seeds (split into shards for a scheduler),\n\
-lineage, selection, checkpoints to continue or fork a world, and figures.\n\
-The morvane Python module steps the world from Python.")
+lineage, selection, and checkpoints to continue or fork a world.\n\
+The morvane Python package steps the world from Python, and draws the lab's\n\
+tables as figures (python3 -m morvane.figures).")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "The Morvane developers")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -58,6 +59,6 @@ if(TARGET morvane_python)
   # The module is built for one minor version of Python 3, the one Debian's python3 is.
   math(EXPR python_next_minor "${Python_VERSION_MINOR} + 1")
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "python3 (>= ${Python_VERSION_MAJOR}.${Python_VERSION_MINOR}), \
-python3 (<< ${Python_VERSION_MAJOR}.${python_next_minor}), python3-numpy")
+python3 (<< ${Python_VERSION_MAJOR}.${python_next_minor}), python3-numpy, python3-matplotlib")
 endif()
 include(CPack)

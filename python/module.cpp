@@ -16,6 +16,7 @@
 #include "python/locked_world.h"
 #include "python/python_arguments.h"
 #include "python/python_world.h"
+#include "sim/world_columns.h"
 
 namespace py = pybind11;
 using morvane::python::Built;
@@ -67,16 +68,27 @@ struct PlantsView {
     py::object world;
 };
 
-// The views lie over the world's memory and need no lock to be made; what they show while
-// another thread steps the world is the subject of Animals' description.
-template <auto column> py::array AnimalColumn(const AnimalsView& v)
+// A column's description as help() shows it, with the numpy type of its array.
+template <typename WorldColumn> std::string Described(const WorldColumn& column)
 {
-    return Column(Built(v.world).world.Run().world.animals.*column, v.world);
+    const std::string dtype = py::str(py::dtype::of<typename WorldColumn::Value>());
+    return std::string(column.meaning) + " (" + dtype + ")";
 }
 
-template <auto column> py::array PlantColumn(const PlantsView& v)
+// Each of the table's columns (sim/world_columns.h) as a property of its view, under the
+// column's own name. The views lie over the world's memory and need no lock to be made; what
+// they show while another thread steps the world is the subject of Animals' description.
+template <typename View, typename Columns>
+void DefineColumns(py::class_<View>& view, const Columns& columns)
 {
-    return Column(Built(v.world).world.Run().world.plants.*column, v.world);
+    morvane::ForEachColumn(columns, [&view](const auto& column) {
+        view.def_property_readonly(
+            column.name,
+            [column](const View& v) {
+                return Column(column.Of(Built(v.world).world.Run().world), v.world);
+            },
+            Described(column).c_str());
+    });
 }
 
 // Runs the ticks without the GIL, holding the world's lock throughout, and looks for signals
@@ -121,67 +133,41 @@ void BuildOnlyOnce(py::class_<LockedWorld>& world_class, const char* name, const
         py::is_method(world_class), py::doc(doc.c_str()));
 }
 
-std::string Hex(std::uint64_t value)
-{
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-    return text;
-}
-
 } // namespace
 
-PYBIND11_MODULE(morvane, m)
+PYBIND11_MODULE(_core, m)
 {
     m.doc() = "Morvane's world from Python: step it at the C++ core's full speed, bit for bit as "
               "morvane-lab and the window run it, and look at its tables and canvases as numpy "
               "arrays.";
     py::register_exception<Refused>(m, "Refused", PyExc_ValueError);
 
-    py::class_<AnimalsView>(m, "Animals",
-                            "The animal table's 251 slots as read-only float32 and int16 arrays "
-                            "over the world's own memory: live, they show the world after every "
-                            "step. A slot with energy 0 holds no living animal.")
-        .def_property_readonly("x", &AnimalColumn<&morvane::AnimalTable::x>,
-                               "x position, world pixels (float32)")
-        .def_property_readonly("y", &AnimalColumn<&morvane::AnimalTable::y>,
-                               "y position, world pixels (float32)")
-        .def_property_readonly("heading", &AnimalColumn<&morvane::AnimalTable::heading>,
-                               "heading, radians (float32)")
-        .def_property_readonly("energy", &AnimalColumn<&morvane::AnimalTable::energy>,
-                               "energy; 0 in a slot with no living animal (int16)")
-        .def_property_readonly("target", &AnimalColumn<&morvane::AnimalTable::target>,
-                               "the plant or animal slot it heads for (int16)")
-        .def_property_readonly("mode", &AnimalColumn<&morvane::AnimalTable::mode>,
-                               "0 foraging, 1 mating (int16)")
-        .def_property_readonly("turn", &AnimalColumn<&morvane::AnimalTable::turn>,
-                               "turning rate it was born with, radians per tick (float32)")
-        .def_property_readonly("speed", &AnimalColumn<&morvane::AnimalTable::speed>,
-                               "speed it was born with, world pixels per tick (float32)")
-        .def_property_readonly(
-            "alive",
-            [](const AnimalsView& v) {
-                Held world(v.world);
-                return AliveWhere(world->Run().world.animals.energy);
-            },
-            "a new bool array: True where energy > 0 (a copy, taken now)");
+    py::class_<AnimalsView> animals(m, "Animals",
+                                    "The animal table's 251 slots as read-only float32 and int16 "
+                                    "arrays over the world's own memory: live, they show the "
+                                    "world after every step. A slot with energy 0 holds no "
+                                    "living animal.");
+    DefineColumns(animals, morvane::AnimalColumns);
+    animals.def_property_readonly(
+        "alive",
+        [](const AnimalsView& v) {
+            Held world(v.world);
+            return AliveWhere(world->Run().world.animals.energy);
+        },
+        "a new bool array: True where energy > 0 (a copy, taken now)");
 
-    py::class_<PlantsView>(m, "Plants",
-                           "The plant table's 501 slots as read-only int16 arrays over the "
-                           "world's own memory, live like the animals'. A slot of size 0 holds "
-                           "no plant.")
-        .def_property_readonly("x", &PlantColumn<&morvane::PlantTable::x>,
-                               "x position, whole world pixels (int16)")
-        .def_property_readonly("y", &PlantColumn<&morvane::PlantTable::y>,
-                               "y position, whole world pixels (int16)")
-        .def_property_readonly("size", &PlantColumn<&morvane::PlantTable::size>,
-                               "size, 0 in a free slot (int16)")
-        .def_property_readonly(
-            "alive",
-            [](const PlantsView& v) {
-                Held world(v.world);
-                return AliveWhere(world->Run().world.plants.size);
-            },
-            "a new bool array: True where size > 0 (a copy, taken now)");
+    py::class_<PlantsView> plants(m, "Plants",
+                                  "The plant table's 501 slots as read-only int16 arrays over the "
+                                  "world's own memory, live like the animals'. A slot of size 0 "
+                                  "holds no plant.");
+    DefineColumns(plants, morvane::PlantColumns);
+    plants.def_property_readonly(
+        "alive",
+        [](const PlantsView& v) {
+            Held world(v.world);
+            return AliveWhere(world->Run().world.plants.size);
+        },
+        "a new bool array: True where size > 0 (a copy, taken now)");
 
     py::class_<LockedWorld> world_class(
         m, "World",
@@ -293,7 +279,7 @@ PYBIND11_MODULE(morvane, m)
         .def("__repr__", [](py::handle self) {
             Held world(self);
             return "<morvane.World after " + std::to_string(world->Run().ticks_run) +
-                   " ticks, hash " + Hex(world->Hash()) + ">";
+                   " ticks, hash " + world->HashText() + ">";
         });
     BuildOnlyOnce(world_class, "__init__",
                   "this World is already built: make another with morvane.World(seed)");

@@ -94,12 +94,12 @@ double Decimal(const char* name, py::handle value)
 std::string ButtonName(py::handle value)
 {
     if (!PyUnicode_Check(value.ptr()))
-        throw Refused("button " + Quoted(value) + " is not text (expected left, right or middle)");
+        throw Refused("button " + Quoted(value) + " is not text " + ExpectedButtons);
     Py_ssize_t size = 0;
     const char* text = PyUnicode_AsUTF8AndSize(value.ptr(), &size);
     if (text == nullptr) {
         PyErr_Clear(); // a lone surrogate has no UTF-8; it names no button either
-        throw Refused("unknown button " + Quoted(value) + " (expected left, right or middle)");
+        throw Refused("unknown button " + Quoted(value) + " " + ExpectedButtons);
     }
     return std::string(text, static_cast<std::size_t>(size));
 }

@@ -4,6 +4,8 @@
 #include "sim/checkpoint.h"
 
 #include "sim/byte_codec.h"
+#include "sim/file_envelope.h"
+#include "sim/world_columns.h"
 
 #include <zlib.h>
 
@@ -17,22 +19,20 @@ namespace morvane {
 
 namespace {
 
-constexpr std::string_view Magic = "MORVCKPT";
+constexpr FileKind CheckpointFile{"MORVCKPT", CheckpointFormatVersion, MostCheckpointBytes,
+                                  "checkpoint"};
 constexpr std::size_t MostVersionText = 64; // the program version recorded, in bytes
 constexpr std::uint64_t MostAnimalsEntered = std::uint64_t{1} << 62;
 
 // The checkpoint's own runs of values: the tables' columns and the canvases' pixels.
 class Writer : public ByteWriter {
 public:
-    template <std::size_t N> void Floats(const std::array<float, N>& values)
+    void Value(float value) { Float(value); }
+    void Value(std::int16_t value) { Number(value); }
+    template <typename T, std::size_t N> void Value(const std::array<T, N>& values)
     {
-        for (float v : values)
-            Float(v);
-    }
-    template <std::size_t N> void Shorts(const std::array<std::int16_t, N>& values)
-    {
-        for (std::int16_t v : values)
-            Number(v);
+        for (T v : values)
+            Value(v);
     }
     void Pixels(const Canvas& canvas)
     {
@@ -46,15 +46,12 @@ public:
 class Reader : public ByteReader<CheckpointError> {
 public:
     using ByteReader::ByteReader;
-    template <std::size_t N> void Floats(std::array<float, N>& values)
+    void Value(float& value) { value = Float(); }
+    void Value(std::int16_t& value) { value = Number<std::int16_t>(); }
+    template <typename T, std::size_t N> void Value(std::array<T, N>& values)
     {
-        for (float& v : values)
-            v = Float();
-    }
-    template <std::size_t N> void Shorts(std::array<std::int16_t, N>& values)
-    {
-        for (std::int16_t& v : values)
-            v = Number<std::int16_t>();
+        for (T& v : values)
+            Value(v);
     }
     void Pixels(Canvas& canvas)
     {
@@ -73,13 +70,12 @@ public:
 // made for what a header claims.
 constexpr std::size_t StateSize()
 {
-    constexpr std::size_t animal = 4 + 4 + 4 + 2 + 2 + 2 + 4 + 4; // x, y, heading, ..., speed
-    constexpr std::size_t plant = 2 + 2 + 2;
-    constexpr std::size_t birth = 8 + 2 * 8 + 8 + 1 + 4 * 8; // id, parents, born at, origin, ...
-    constexpr std::size_t canvases =
+    std::size_t columns = 0; // with the sweep counter
+    ForEachWorldColumn([&columns](const auto& column) { columns += column.Bytes; });
+    constexpr std::size_t Birth = 8 + 2 * 8 + 8 + 1 + 4 * 8; // id, parents, born at, origin, ...
+    constexpr std::size_t Canvases =
         2 * 8 + 4 * (SpaceWidth * SpaceHeight + GraphWidth * GraphHeight);
-    return 4 * 8 + AnimalSlots * animal + PlantSlots * plant + 2 + 7 * 8 + 8 + AnimalSlots * birth +
-           canvases;
+    return 4 * 8 + columns + 7 * 8 + 8 + AnimalSlots * Birth + Canvases;
 }
 
 std::string State(const RunState& c)
@@ -89,12 +85,7 @@ std::string State(const RunState& c)
     w.Number(c.seed);
     w.Number(c.random.State());
     w.Number(c.random.Increment());
-    const AnimalTable& a = c.world.animals;
-    w.Floats(a.x), w.Floats(a.y), w.Floats(a.heading), w.Shorts(a.energy), w.Shorts(a.target);
-    w.Shorts(a.mode), w.Floats(a.turn), w.Floats(a.speed);
-    const PlantTable& p = c.world.plants;
-    w.Shorts(p.x), w.Shorts(p.y), w.Shorts(p.size);
-    w.Number(c.world.tick);
+    ForEachWorldColumn([&](const auto& column) { w.Value(column.Of(c.world)); });
     const LifeTally& t = c.since_row;
     w.Number(t.born_by_breeding), w.Number(t.born_by_top_up), w.Number(t.died_leaving);
     w.Number(t.died_exhausted), w.Number(t.died_paying), w.Number(c.born_by_events_since_row);
@@ -155,13 +146,8 @@ RunState FromState(std::string_view state)
     // The generator's stream must be odd, or it would not run through every state.
     if (increment % 2 == 0) throw CheckpointError("corrupt (the random source's stream is even)");
     c.random = RandomSource::FromState(random_state, increment);
-    AnimalTable& a = c.world.animals;
-    r.Floats(a.x), r.Floats(a.y), r.Floats(a.heading), r.Shorts(a.energy), r.Shorts(a.target);
-    r.Shorts(a.mode), r.Floats(a.turn), r.Floats(a.speed);
-    PlantTable& p = c.world.plants;
-    r.Shorts(p.x), r.Shorts(p.y), r.Shorts(p.size);
-    c.world.tick = r.Number<std::int16_t>();
-    if (c.world.tick < 0 || c.world.tick > GraphTickMax)
+    ForEachWorldColumn([&](const auto& column) { r.Value(column.Of(c.world)); });
+    if (c.world.sweep < 0 || c.world.sweep > SweepMax)
         throw CheckpointError("corrupt (the graph's sweep is out of its range)");
     LifeTally& t = c.since_row;
     t.born_by_breeding = r.Number<std::int64_t>(), t.born_by_top_up = r.Number<std::int64_t>();
@@ -191,9 +177,7 @@ std::string WriteCheckpoint(const RunState& run, std::string_view program_versio
         throw std::runtime_error("zlib could not compress a checkpoint");
     packed.resize(packed_size);
 
-    Writer w;
-    w.Bytes(Magic);
-    w.Number(CheckpointFormatVersion);
+    EnvelopeWriter w(CheckpointFile);
     w.Number(WorldRulesVersion);
     const std::string_view version = program_version.substr(0, MostVersionText);
     w.Number(static_cast<std::uint16_t>(version.size()));
@@ -201,41 +185,23 @@ std::string WriteCheckpoint(const RunState& run, std::string_view program_versio
     w.Number(static_cast<std::uint64_t>(state.size()));
     w.Number(static_cast<std::uint64_t>(packed.size()));
     w.Bytes(packed);
-    w.Number(Crc32(w.Text()));
-    return std::move(w.Text());
+    return w.Sealed();
 }
 
 RunState ReadCheckpoint(std::string_view bytes)
 {
-    if (bytes.size() < Magic.size() ? Magic.substr(0, bytes.size()) != bytes
-                                    : bytes.substr(0, Magic.size()) != Magic)
-        throw CheckpointError("not a checkpoint");
-    if (bytes.size() > MostCheckpointBytes)
-        throw CheckpointError("corrupt (longer than any checkpoint)");
-    Reader r(bytes, "truncated");
-    r.Bytes(Magic.size());
-    const auto format = r.Number<std::uint32_t>();
-    // Every version ends with the CRC-32 of all before it, so a newer file can be told from a
-    // damaged one without knowing its layout.
-    const bool intact = bytes.size() >= Magic.size() + 8 && EndsWithItsCrc32(bytes);
-    if (format > CheckpointFormatVersion) {
-        if (!intact) throw CheckpointError("corrupt (checksum)");
-        throw CheckpointError("format version " + std::to_string(format) +
-                              " is newer than this program reads (" +
-                              std::to_string(CheckpointFormatVersion) + ")");
-    }
+    EnvelopeReader<CheckpointError> r(bytes, CheckpointFile);
     const auto rules = r.Number<std::uint32_t>();
     const auto version_size = r.Number<std::uint16_t>();
     // A length no writer gives: the version itself is at fault if the checksum holds.
     if (version_size > MostVersionText)
-        throw CheckpointError(intact ? "corrupt (the program version)" : "corrupt (checksum)");
+        throw CheckpointError(r.Intact() ? "corrupt (the program version)" : "corrupt (checksum)");
     r.Bytes(version_size);
     const auto state_size = r.Number<std::uint64_t>();
     const auto packed_size = r.Number<std::uint64_t>();
+    // A file cut short is named so, though its checksum cannot hold either.
     if (packed_size > r.Left() || r.Left() - packed_size < 4) throw CheckpointError("truncated");
-    if (!intact) throw CheckpointError("corrupt (checksum)");
-    if (format != CheckpointFormatVersion)
-        throw CheckpointError("corrupt (format version " + std::to_string(format) + ")");
+    r.RefuseUnlessWhole();
     if (rules != WorldRulesVersion)
         throw CheckpointError("written under world rules version " + std::to_string(rules) +
                               "; this program follows version " +

@@ -13,12 +13,12 @@ namespace morvane {
 // no caller produces, goes to the upper end for the same reason.
 inline std::int16_t RoundToInt16(double v)
 {
-    constexpr double lowest = std::numeric_limits<std::int16_t>::min();
-    constexpr double highest = std::numeric_limits<std::int16_t>::max();
+    constexpr double Lowest = std::numeric_limits<std::int16_t>::min();
+    constexpr double Highest = std::numeric_limits<std::int16_t>::max();
     if (std::isnan(v)) return std::numeric_limits<std::int16_t>::max();
     const double rounded = std::nearbyint(v); // the default rounding mode is to nearest, ties even
-    if (rounded <= lowest) return std::numeric_limits<std::int16_t>::min();
-    if (rounded >= highest) return std::numeric_limits<std::int16_t>::max();
+    if (rounded <= Lowest) return std::numeric_limits<std::int16_t>::min();
+    if (rounded >= Highest) return std::numeric_limits<std::int16_t>::max();
     return static_cast<std::int16_t>(rounded);
 }
 

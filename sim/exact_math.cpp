@@ -62,11 +62,6 @@ bool RoundsSurely(DoubleDouble result)
            result.high + (result.low - error) == result.high;
 }
 
-double PowerOfTwo(int exponent) // a normal double's range only
-{
-    return std::bit_cast<double>(static_cast<std::uint64_t>(exponent + 1023) << 52);
-}
-
 // The Taylor coefficients of sin r / r and cos r in powers of r^2, (-1)^k / (2k+1)! and
 // (-1)^k / (2k)!, as double-double, worked out by the compiler from 1/n! = (1/(n-1)!) / n.
 struct TaylorCoefficients {
@@ -103,9 +98,9 @@ DoubleDouble QuickSineOrCosineOfReduced(const WideFraction& r, bool cosine)
     if (leading < 256 - 100) return DoubleDouble{0, 1}; // never: sends it the sure way
     const std::uint64_t first = exact::BitsBelow(r, leading);
     const std::uint64_t second = exact::BitsBelow(r, leading - 64);
-    const double high = static_cast<double>(first >> 11) * PowerOfTwo(leading - 52 - 256);
+    const double high = static_cast<double>(first >> 11) * exact::PowerOfTwo(leading - 52 - 256);
     const double low = static_cast<double>(((first & 0x7ff) << 42) | (second >> 22)) *
-                       PowerOfTwo(leading - 105 - 256);
+                       exact::PowerOfTwo(leading - 105 - 256);
     const DoubleDouble angle = exact::QuickTwoSum(high, low);
     const DoubleDouble r2 = exact::Multiply(angle, angle);
 

@@ -3,6 +3,7 @@
 
 #include "display/population_graph.h"
 #include "sim/animal_phase.h"
+#include "sim/graph_sweep.h"
 #include "sim/plant_phase.h"
 
 namespace morvane {
@@ -12,7 +13,8 @@ TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& gr
 {
     const int animals = AnimalPhase(world, random, space, watcher);
     const int plants = PlantPhase(world, random, space);
-    GraphUpdate(world, random, graph, plants, animals);
+    const SweepStep step = AdvanceSweep(world, random);
+    PlotPopulation(graph, {step.sweep, plants, animals, step.plant_shade, step.animal_shade});
     return {animals, plants};
 }
 

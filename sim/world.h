@@ -7,11 +7,11 @@
 
 namespace morvane {
 
-inline constexpr int AnimalSlots = 251;   // animal slot indices 0..250
-inline constexpr int PlantSlots = 501;    // plant slot indices 0..500
-inline constexpr int WorldMaxX = 496;     // alive while 0 <= x <= 496
-inline constexpr int WorldMaxY = 429;     // alive while 0 <= y <= 429
-inline constexpr int GraphTickMax = 4960; // the sweep counter runs 0..4960, tenths of a graph pixel
+inline constexpr int AnimalSlots = 251; // animal slot indices 0..250
+inline constexpr int PlantSlots = 501;  // plant slot indices 0..500
+inline constexpr int WorldMaxX = 496;   // alive while 0 <= x <= 496
+inline constexpr int WorldMaxY = 429;   // alive while 0 <= y <= 429
+inline constexpr int SweepMax = 4960;   // the sweep counter runs 0..4960, tenths of a graph pixel
 
 inline constexpr double Pi = 3.141592653589793;
 inline constexpr double TwoPi = 6.283185307179586;
@@ -46,7 +46,7 @@ struct PlantTable {
 struct World {
     AnimalTable animals;
     PlantTable plants;
-    std::int16_t tick = 0; // population graph sweep position, 0..GraphTickMax
+    std::int16_t sweep = 0; // population graph sweep position, 0..SweepMax
 
     bool operator==(const World&) const = default;
 };

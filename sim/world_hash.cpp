@@ -2,7 +2,8 @@
 #include "sim/world_hash.h"
 
 #include <bit>
-#include <cstring>
+
+#include "sim/world_columns.h"
 
 namespace morvane {
 
@@ -17,15 +18,12 @@ public:
             hash_ *= 0x100000001b3ULL;
         }
     }
-    template <std::size_t N> void Add(const std::array<float, N>& values)
+    void Add(float value) { Add(std::bit_cast<std::uint32_t>(value), 4); }
+    void Add(std::int16_t value) { Add(static_cast<std::uint16_t>(value), 2); }
+    template <typename T, std::size_t N> void Add(const std::array<T, N>& values)
     {
-        for (float v : values)
-            Add(std::bit_cast<std::uint32_t>(v), 4);
-    }
-    template <std::size_t N> void Add(const std::array<std::int16_t, N>& values)
-    {
-        for (std::int16_t v : values)
-            Add(static_cast<std::uint16_t>(v), 2);
+        for (T v : values)
+            Add(v);
     }
     std::uint64_t Value() const { return hash_; }
 
@@ -38,12 +36,7 @@ private:
 std::uint64_t HashWorld(const World& world)
 {
     Fnv1a h;
-    const AnimalTable& a = world.animals;
-    h.Add(a.x), h.Add(a.y), h.Add(a.heading), h.Add(a.energy), h.Add(a.target), h.Add(a.mode);
-    h.Add(a.turn), h.Add(a.speed);
-    const PlantTable& p = world.plants;
-    h.Add(p.x), h.Add(p.y), h.Add(p.size);
-    h.Add(static_cast<std::uint16_t>(world.tick), 2);
+    ForEachWorldColumn([&](const auto& column) { h.Add(column.Of(world)); });
     return h.Value();
 }
 

@@ -7,8 +7,8 @@
 
 namespace morvane {
 
-// FNV-1a (64-bit) over every field of every slot, table by table and field by field in
-// declaration order, each value's bit pattern little-endian, then the sweep counter.
+// FNV-1a (64-bit) over every column of every slot, column by column in the order of
+// sim/world_columns.h, each value's bit pattern little-endian, then the sweep counter.
 std::uint64_t HashWorld(const World& world);
 
 } // namespace morvane

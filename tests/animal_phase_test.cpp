@@ -147,12 +147,12 @@ TEST(AnimalPhase, ANewbornInALowerSlotKeepsItsBirthHeadingAndPlaceUntilTheNextPa
 
     AnimalPhase(world, random, space);
 
-    constexpr int first = 12; // slot 0's draws
+    constexpr int First = 12; // slot 0's draws
     ASSERT_GT(world.animals.energy[0], 0);
-    EXPECT_EQ(world.animals.heading[0], NewbornHeading(DrawAt(start, first + 2)));
-    EXPECT_EQ(world.animals.turn[0], static_cast<float>(1.0 + DrawAt(start, first) - 0.5));
+    EXPECT_EQ(world.animals.heading[0], NewbornHeading(DrawAt(start, First + 2)));
+    EXPECT_EQ(world.animals.turn[0], static_cast<float>(1.0 + DrawAt(start, First) - 0.5));
     EXPECT_EQ(PositionOf(world, 0), pair(100.0f, 100.0f));
-    EXPECT_EQ(world.animals.energy[0], NewbornEnergy(DrawAt(start, first + 3))); // not tired yet
+    EXPECT_EQ(world.animals.energy[0], NewbornEnergy(DrawAt(start, First + 3))); // not tired yet
 }
 
 TEST(AnimalPhase, AnAnimalTurnsByItsTurnTowardsItsTargetOrAwayWhenTheTurnIsNegative)

@@ -42,15 +42,15 @@ TEST(Canvas, APointColoursThePixelWhoseSquareContainsItAndNothingOffTheSurface)
 TEST(Canvas, AVerticalLineCoversEveryRowFromTheLowerToTheUpperEndInclusive)
 {
     Canvas graph = Canvas::Graph();
-    graph.Line(3.7f, 10.2f, 3.7f, 5.9f, Red);
+    graph.VerticalLine(3.7f, 10.2f, 5.9f, Red);
     for (int y = 5; y <= 10; ++y)
         EXPECT_EQ(graph.At(3, y), Red) << "row " << y;
     EXPECT_EQ(PixelsOtherThan(graph, Black), 6);
     Canvas reversed = Canvas::Graph();
-    reversed.Line(3.7f, 5.9f, 3.7f, 10.2f, Red);
+    reversed.VerticalLine(3.7f, 5.9f, 10.2f, Red);
     EXPECT_EQ(reversed.Pixels(), graph.Pixels());
     Canvas dot = Canvas::Graph();
-    dot.Line(8, 4, 8, 4, Red);
+    dot.VerticalLine(8, 4, 4, Red);
     EXPECT_EQ(dot.At(8, 4), Red);
     EXPECT_EQ(PixelsOtherThan(dot, Black), 1);
 }
@@ -58,11 +58,11 @@ TEST(Canvas, AVerticalLineCoversEveryRowFromTheLowerToTheUpperEndInclusive)
 TEST(Canvas, AVerticalLineIsClippedToTheSurface)
 {
     Canvas graph = Canvas::Graph();
-    graph.Line(2, 69, 2, -1, Red); // the graph's eraser: the whole column
+    graph.VerticalLine(2, 69, -1, Red); // the graph's eraser: the whole column
     for (int y = 0; y < 69; ++y)
         EXPECT_EQ(graph.At(2, y), Red) << "row " << y;
     EXPECT_EQ(PixelsOtherThan(graph, Black), 69);
-    graph.Line(495.5f, -1e30f, 495.5f, 1e30f, White);
+    graph.VerticalLine(495.5f, -1e30f, 1e30f, White);
     EXPECT_EQ(graph.At(495, 0), White);
     EXPECT_EQ(graph.At(495, 68), White);
 
@@ -72,7 +72,7 @@ TEST(Canvas, AVerticalLineIsClippedToTheSurface)
                                                    {497, 69, -1}, {5, -10, -2},   {5, 69, 100},
                                                    {nan, 0, 10}};
     for (auto [x, y1, y2] : off)
-        graph.Line(x, y1, x, y2, Red);
+        graph.VerticalLine(x, y1, y2, Red);
     EXPECT_EQ(graph.Pixels(), before);
 }
 
@@ -82,7 +82,7 @@ TEST(Canvas, ADiscardingCanvasTakesEveryDrawingCallAndKeepsNothing)
     const float nan = std::numeric_limits<float>::quiet_NaN();
     for (const float v : {0.0f, 0.5f, -1.0f, 1e30f, nan}) {
         nothing.PSet(v, v, Red);
-        nothing.Line(v, 0, v, 100, Red);
+        nothing.VerticalLine(v, 0, 100, Red);
     }
     for (const int v : {0, 1, -1, 32767})
         nothing.PSet(v, v, Red);

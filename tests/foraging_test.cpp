@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "checks/reference_tick.h"
 #include "sim/animal_phase.h"
 #include "sim/exact_math.h"
-#include "tests/reference/reference_tick.h"
 #include "tests/test_support.h"
 
 namespace morvane {

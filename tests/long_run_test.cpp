@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "fuzz/world_checks.h"
+#include "checks/world_checks.h"
 #include "sim/scenes.h"
 #include "sim/tick.h"
 #include "sim/world_hash.h"
@@ -188,15 +188,15 @@ TEST_F(WorldInvariants, TheEdgesANaNAndFreeSlotsBreakNoRule)
 TEST_F(WorldInvariants, TheSweepKeepsStepWithTheTicksRunAcrossItsWrap)
 {
     const auto check = [&](int sweep, std::uint64_t ticks_run) {
-        world.tick = static_cast<std::int16_t>(sweep);
+        world.sweep = static_cast<std::int16_t>(sweep);
         return fuzz::CheckWorldInvariants(world, ticks_run);
     };
-    EXPECT_FALSE(check(GraphTickMax, GraphTickMax));
-    EXPECT_FALSE(check(0, GraphTickMax + 1));
-    EXPECT_FALSE(check(7, 3 * (GraphTickMax + 1) + 7));
+    EXPECT_FALSE(check(SweepMax, SweepMax));
+    EXPECT_FALSE(check(0, SweepMax + 1));
+    EXPECT_FALSE(check(7, 3 * (SweepMax + 1) + 7));
     for (const auto& [sweep, ticks_run] : {std::pair<int, std::uint64_t>{TicksRun, TicksRun + 1},
-                                           {GraphTickMax, GraphTickMax + 1},
-                                           {GraphTickMax + 1, GraphTickMax + 1},
+                                           {SweepMax, SweepMax + 1},
+                                           {SweepMax + 1, SweepMax + 1},
                                            {-1, 0}}) {
         const auto breach = check(sweep, ticks_run);
         ASSERT_TRUE(breach) << sweep << " after " << ticks_run;
@@ -211,13 +211,13 @@ TEST_F(WorldInvariants, ATickIsCheckedAgainstTheSweepItFound)
 {
     Scene scene{world, RandomSource{}};
     Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
-    scene.world.tick = GraphTickMax - 2;
+    scene.world.sweep = SweepMax - 2;
     for (int t = 0; t < 5; ++t)
         ASSERT_FALSE(fuzz::TickAndCheck(scene.world, scene.random, space, graph)) << t;
-    EXPECT_EQ(scene.world.tick, 2);
+    EXPECT_EQ(scene.world.sweep, 2);
 
     // A sweep already out of its range is no place to count from.
-    scene.world.tick = -5;
+    scene.world.sweep = -5;
     const auto breach = fuzz::TickAndCheck(scene.world, scene.random, space, graph);
     ASSERT_TRUE(breach);
     EXPECT_EQ(breach->table, fuzz::Table::None);

@@ -2,7 +2,7 @@
 // a time on the plain reference's Mate (the core is held to the reference tick by tick).
 #include <gtest/gtest.h>
 
-#include "tests/reference/reference_tick.h"
+#include "checks/reference_tick.h"
 #include "tests/test_support.h"
 
 namespace morvane {

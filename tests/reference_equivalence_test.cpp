@@ -12,12 +12,12 @@
 #include <utility>
 #include <vector>
 
+#include "checks/first_difference.h"
+#include "checks/reference_tick.h"
 #include "display/canvas.h"
 #include "sim/mouse_release.h"
 #include "sim/scenes.h"
 #include "sim/tick.h"
-#include "tests/reference/first_difference.h"
-#include "tests/reference/reference_tick.h"
 
 namespace morvane {
 namespace {
@@ -172,10 +172,10 @@ private:
     // (3), and codes no button has.
     std::int16_t Button()
     {
-        static constexpr std::int16_t buttons[] = {
+        static constexpr std::int16_t Buttons[] = {
             LeftButton, LeftButton, LeftButton, RightButton, RightButton, RightButton,
             4,          8,          3,          0,           -1,          -32768};
-        return buttons[choice_.Below(std::size(buttons))];
+        return Buttons[choice_.Below(std::size(Buttons))];
     }
 
     float Coordinate(const std::vector<float>& awkward, int edge)

@@ -27,7 +27,7 @@ TEST(Tick, AFreshWorldsFirstTickOnlyErasesOnTheWorldAndClearsOneGraphColumn)
 
     EXPECT_EQ(counts.animals, 0);
     EXPECT_EQ(counts.plants, 0);
-    EXPECT_EQ(world.tick, 1);
+    EXPECT_EQ(world.sweep, 1);
     // Every slot erases at (0, 0); nothing living is drawn.
     EXPECT_EQ(space.At(0, 0), Black);
     EXPECT_EQ(PixelsOtherThan(space, White), 1);

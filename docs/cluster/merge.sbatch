@@ -6,4 +6,5 @@
 #SBATCH --output=logs/merge.log
 set -euo pipefail
 morvane-lab merge samples/shard-*.smp --summary-out summary.csv --ensemble-out ensemble.csv \
-    --plot ensemble.png --hash > hashes.txt
+    --hash > hashes.txt
+python3 -m morvane.figures ensemble ensemble.csv -o ensemble.png

@@ -33,15 +33,6 @@ std::uint64_t BitsBelow(const WideFraction& value, int top)
     return (LimbFromBelow(value, j) >> offset) | (LimbFromBelow(value, j + 1) << (64 - offset));
 }
 
-namespace {
-
-double PowerOfTwo(int exponent) // a normal double's range only
-{
-    return std::bit_cast<double>(static_cast<std::uint64_t>(exponent + 1023) << 52);
-}
-
-} // namespace
-
 Rounded NearestDouble(const WideFraction& value)
 {
     const int leading = LeadingBit(value);

@@ -2,6 +2,7 @@
 // error could have hidden a different answer.
 #pragma once
 
+#include <bit>
 #include <cstdint>
 
 #include "sim/exact_math/wide_fraction.h"
@@ -24,6 +25,12 @@ inline constexpr int WideErrorBits = 240;
 // `top` down (bit 0 the least significant; zeros below it).
 int LeadingBit(const WideFraction& value);
 std::uint64_t BitsBelow(const WideFraction& value, int top);
+
+// 2^exponent, for an exponent of a normal double's range only (-1022..1023).
+inline double PowerOfTwo(int exponent)
+{
+    return std::bit_cast<double>(static_cast<std::uint64_t>(exponent + 1023) << 52);
+}
 
 // The double nearest `value`, which must not be zero.
 Rounded NearestDouble(const WideFraction& value);

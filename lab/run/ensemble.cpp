@@ -1,0 +1,186 @@
+// Each run is a world of its own with its own random source, and its record goes to the slot
+// of its seed, so which thread ran it, and when, cannot show in any output. A fork is an
+// ensemble whose runs start from a kept world instead of a fresh one.
+#include "lab/run/ensemble.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
+
+#include "lab/command/lab_error.h"
+#include "lab/outputs/ensemble_table.h"
+#include "lab/outputs/output_set.h"
+#include "lab/run/run_plan.h"
+#include "lab/run/tick_loop.h"
+#include "lab/shards/samples_file.h"
+#include "sim/number_text.h"
+#include "sim/program_version.h"
+#include "sim/world_hash.h"
+
+namespace morvane::lab {
+
+namespace {
+
+class SampleKeeper : public RunListener {
+public:
+    explicit SampleKeeper(std::vector<RunSample>& samples) : samples_(samples) {}
+    void RowDue(const SampleRow& row) override
+    {
+        samples_.push_back({static_cast<std::int16_t>(row.animals.living),
+                            static_cast<std::int16_t>(row.plants), row.animals.speed.mean,
+                            row.animals.turn.mean});
+    }
+
+private:
+    std::vector<RunSample>& samples_;
+};
+
+// Run `index` of the ensemble, from `seed`: `start` going on with its random source restarted
+// from `seed`, listened to by the outputs that follow each run as it goes.
+RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t index,
+                 std::uint64_t seed, OutputSet<EnsembleOutput>& outputs, ProgressMeter& progress)
+{
+    RunRecord record;
+    record.seed = seed;
+    WorldRun run = WorldRun(start).Fork(seed);
+    if (plan.take_rows) record.samples.reserve(RowsOf(plan, start.ticks_run).Count());
+    Listeners listeners;
+    SampleKeeper keeper(record.samples);
+    listeners.Add(keeper);
+    for (auto& output : outputs.outputs)
+        if (RunListener* listener = output->ListenerFor(index)) listeners.Add(*listener);
+    record.totals = RunTicks(plan, run, listeners, &progress);
+    record.ticks = run.TicksRun();
+    record.final_census = TakeCensus(run.State().world);
+    record.final_plants = LivingPlants(run.State().world);
+    record.hash = run.Hash();
+    return record;
+}
+
+// The request as the samples of a shard record it, so the shards of one ensemble are known.
+EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const RunState& start,
+                            const InputDigests& inputs)
+{
+    EnsembleIdentity id;
+    static_assert(ProgramVersion.size() <= MostProgramVersionBytes);
+    id.program_version = ProgramVersion;
+    id.to = plan.to;
+    id.from = start.ticks_run;
+    id.resumed = plan.resumed;
+    id.every = plan.every;
+    id.first_seed = request.FirstSeed();
+    id.runs = *request.runs;
+    id.events = inputs.events;
+    id.checkpoint = inputs.checkpoint;
+    return id;
+}
+
+} // namespace
+
+std::uint64_t DefaultThreads() { return std::max(1u, std::thread::hardware_concurrency()); }
+
+namespace {
+
+void RunEnsembleAsked(const Request& request, RunState start,
+                      const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
+                      std::ostream& warnings, std::ostream& out, StopFlag stop)
+{
+    OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(request.outputs);
+    RunPlan plan = PlanOf(request, start);
+    plan.releases = &releases;
+    plan.stop = stop;
+    plan.take_rows = request.Asks(Sampled); // no ensemble output streams its rows
+    WarnLateReleases(releases, request.events, plan.to, warnings);
+
+    // No ensemble output looks at a canvas.
+    start.space = Canvas::Discarding(), start.graph = Canvas::Discarding();
+    const EnsembleIdentity identity = IdentityOf(request, plan, start, inputs);
+    const Shard shard = request.shard.value_or(Shard{});
+    const RunRange range = RunsOf(shard, identity.runs);
+    // The runs of this process: all of them, or a shard's part.
+    const std::uint64_t runs = range.Count(), first_seed = identity.first_seed + range.first;
+    std::vector<RunRecord> records(runs);
+    for (auto& output : outputs.outputs)
+        output->Expect(runs);
+    std::atomic<std::uint64_t> ticks_done{0};
+    {
+        ProgressMeter progress(static_cast<double>(request.ticks) * static_cast<double>(runs),
+                               ProgressWanted(request.quiet), stderr);
+        std::atomic<std::uint64_t> next{0};
+        std::mutex failure_mutex;
+        std::exception_ptr failure;
+        auto work = [&] {
+            try {
+                for (std::uint64_t k; (k = next.fetch_add(1)) < runs;) {
+                    if (stop.Raised()) break;
+                    records[k] = RunOne(plan, start, k, first_seed + k, outputs, progress);
+                    ticks_done += records[k].ticks - start.ticks_run;
+                }
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(failure_mutex);
+                if (!failure) failure = std::current_exception();
+                next = runs; // the others stop at their next run
+            }
+        };
+        const std::uint64_t threads = std::min(request.threads.value_or(DefaultThreads()), runs);
+        std::vector<std::thread> pool;
+        bool started = true;
+        try {
+            for (std::uint64_t t = 1; t < threads; ++t)
+                pool.emplace_back(work);
+        } catch (const std::system_error&) {
+            started = false;
+            next = runs; // the threads already started stop at their next run
+        }
+        if (started) work(); // this thread is one of the workers
+        for (std::thread& thread : pool)
+            thread.join();
+        if (!started)
+            throw LabError("--threads " + std::to_string(threads) +
+                           ": the system would not start that many threads");
+        if (failure) std::rethrow_exception(failure);
+    } // the bar is wiped here, before anything else is said
+    if (stop.Raised())
+        throw RunInterrupted(stop.Signal(),
+                             "interrupted after " + GroupedDigits(ticks_done) + " of " +
+                                 GroupedDigits(request.ticks * runs) + " ticks of " +
+                                 GroupedDigits(runs) +
+                                 " runs; nothing was written (an ensemble keeps no checkpoint)");
+
+    // The rows across the runs, worked out once for every output that keeps rows.
+    std::vector<EnsembleRow> rows;
+    const RowSchedule schedule = RowsOf(plan, start.ticks_run);
+    const std::uint64_t row_count = plan.take_rows ? schedule.Count() : 0;
+    for (std::uint64_t k = 0; k < row_count; ++k)
+        rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
+
+    outputs.Finish(FinishedEnsemble{records, rows, identity, range, shard}, out);
+}
+
+} // namespace
+
+void RunEnsemble(const Request& request, RunState start,
+                 const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
+                 std::ostream& warnings, std::ostream& out, StopFlag stop)
+{
+    // The records of every run, and their rows, are held until the end: a request too large
+    // for this machine's memory is said in those words.
+    const std::uint64_t runs = RunsOf(request.shard.value_or(Shard{}), *request.runs).Count();
+    const std::uint64_t rows =
+        request.Asks(Sampled) ? RowsOf(PlanOf(request, start), start.ticks_run).Count() : 0;
+    try {
+        RunEnsembleAsked(request, std::move(start), releases, inputs, warnings, out, stop);
+    } catch (const std::bad_alloc&) {
+        throw LabError("not enough memory for " + GroupedDigits(runs) +
+                       (runs == 1 ? " run" : " runs") +
+                       (rows == 0 ? std::string()
+                                  : " of " + GroupedDigits(rows) + (rows == 1 ? " row" : " rows")) +
+                       " (take a larger --every or fewer --runs)");
+    }
+}
+
+} // namespace morvane::lab

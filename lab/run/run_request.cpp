@@ -1,0 +1,54 @@
+// Everything that can be refused is refused before the first tick, in the order a user would
+// fix it: options that contradict each other, files that clash (before any is read, so a
+// checkpoint named as the events file too is not read as one), the events file, the
+// checkpoint, then a run that cannot go on from where it starts.
+#include "lab/run/run_request.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "lab/command/events_file.h"
+#include "lab/outputs/checkpoint_file.h"
+#include "lab/run/ensemble.h"
+#include "lab/run/run_plan.h"
+#include "lab/run/single_world.h"
+
+namespace morvane::lab {
+
+namespace {
+
+// A fresh world from the first seed, or the kept one; a single run resumed with --seed asks
+// what chance would have done from there, so its random source starts again.
+RunState StartOf(const Request& request, FileDigest& digest)
+{
+    if (!request.Resumed()) return FreshRun(request.FirstSeed());
+    RunState start = ReadCheckpointFile(request.resume, &digest);
+    if (request.seed && !request.Ensemble()) {
+        start.random = RandomSource::FromSeed(*request.seed);
+        start.seed = *request.seed;
+    }
+    return start;
+}
+
+} // namespace
+
+void RunRequest(const Request& request, std::ostream& warnings, std::ostream& out, StopFlag stop)
+{
+    CheckCombinations(request);
+    RefuseSharedFiles(request);
+    InputDigests inputs;
+    std::vector<ScriptedRelease> releases;
+    if (!request.events.empty()) releases = ReadEventsFile(request.events, &inputs.events);
+    std::stable_sort(releases.begin(), releases.end(),
+                     [](const ScriptedRelease& a, const ScriptedRelease& b) {
+                         return a.after_ticks < b.after_ticks;
+                     });
+    RunState start = StartOf(request, inputs.checkpoint);
+    CheckRunFits(request, start);
+    if (request.Ensemble())
+        RunEnsemble(request, std::move(start), releases, inputs, warnings, out, stop);
+    else
+        RunSingleWorld(request, std::move(start), releases, warnings, out, stop);
+}
+
+} // namespace morvane::lab

@@ -1,0 +1,183 @@
+// Shards may come in any order and from any split of the runs; what matters is that together
+// they hold every run of one request exactly once. The outputs are then made by the very code
+// a one-process ensemble uses, from records equal to its own in every value it prints.
+#include "lab/shards/merge.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
+#include "lab/command/input_file.h"
+#include "lab/command/lab_error.h"
+#include "lab/command/shared_files.h"
+#include "lab/outputs/ensemble_table.h"
+#include "lab/outputs/output_set.h"
+#include "lab/shards/samples_file.h"
+
+namespace morvane::lab {
+
+namespace {
+
+struct ShardFile {
+    std::string path;
+    std::filesystem::path place; // the file itself, however it was named
+    ShardSamples samples;
+};
+
+ShardFile ReadSamplesFile(const std::string& path)
+{
+    InputFile file(path, "merge: " + path);
+    // Never more than a samples file can hold and one byte, whatever file was named.
+    const std::string bytes = file.ReadUpTo(MostSamplesFileBytes);
+    std::error_code ec;
+    std::filesystem::path place =
+        std::filesystem::weakly_canonical(std::filesystem::absolute(path), ec);
+    if (ec) place = std::filesystem::absolute(path).lexically_normal();
+    try {
+        return {path, place, ReadSamples(bytes)};
+    } catch (const SamplesError& e) {
+        throw LabError("merge: " + path + ": " + e.what());
+    }
+}
+
+void RefuseOtherRequests(const std::vector<ShardFile>& shards)
+{
+    const ShardFile& first = shards.front();
+    for (const ShardFile& shard : shards) {
+        const EnsembleIdentity &a = first.samples.identity, &b = shard.samples.identity;
+        if (a.program_version != b.program_version)
+            throw LabError("merge: " + first.path + " and " + shard.path +
+                           " were written by different versions of morvane-lab (" +
+                           a.program_version + " and " + b.program_version + ")");
+        if (const std::string difference = FirstDifference(a, b); !difference.empty())
+            throw LabError("merge: " + first.path + " and " + shard.path +
+                           " are shards of different requests (" + difference + ")");
+    }
+}
+
+// "a, b and c", or the first `most` of them and how many more.
+std::string Listed(const std::vector<std::string>& items, std::size_t most)
+{
+    std::string list;
+    const std::size_t shown = std::min(items.size(), most);
+    for (std::size_t k = 0; k < shown; ++k) {
+        if (k > 0) list += k + 1 == items.size() ? " and " : ", ";
+        list += items[k];
+    }
+    if (shown < items.size()) list += " and " + std::to_string(items.size() - shown) + " more";
+    return list;
+}
+
+std::string SeedSpan(const EnsembleIdentity& id, RunRange runs)
+{
+    const std::uint64_t first = id.first_seed + runs.first, last = id.first_seed + runs.end - 1;
+    return first == last ? std::to_string(first)
+                         : std::to_string(first) + " to " + std::to_string(last);
+}
+
+std::string Plural(std::size_t count, const char* one, const char* many)
+{
+    return count == 1 ? one : many;
+}
+
+// Every run once: none in two files, none in no file.
+void RefuseGapsAndRepeats(std::vector<ShardFile>& shards)
+{
+    std::stable_sort(shards.begin(), shards.end(), [](const ShardFile& a, const ShardFile& b) {
+        return a.samples.runs.first < b.samples.runs.first;
+    });
+    const EnsembleIdentity& id = shards.front().samples.identity;
+    std::vector<RunRange> gaps;
+    std::uint64_t next = 0; // the first run no file before has held
+    const ShardFile* before = nullptr;
+    for (const ShardFile& shard : shards) {
+        const RunRange runs = shard.samples.runs;
+        if (runs.first < next && before->place == shard.place)
+            throw LabError("merge: " + shard.path + " is given twice");
+        if (runs.first < next) {
+            const bool same = before->samples.shard == shard.samples.shard;
+            const RunRange both{runs.first, std::min(next, runs.end)};
+            throw LabError("merge: " + before->path + " and " + shard.path + " both hold " +
+                           (same ? "shard " + ShardText(shard.samples.shard) + ", " : "") +
+                           "the runs of " + Plural(both.Count(), "seed ", "seeds ") +
+                           SeedSpan(id, both));
+        }
+        if (runs.first > next) gaps.push_back({next, runs.first});
+        next = runs.end;
+        before = &shard;
+    }
+    if (next < id.runs) gaps.push_back({next, id.runs});
+    if (gaps.empty()) return;
+
+    std::vector<std::string> spans;
+    std::uint64_t missing_runs = 0;
+    for (const RunRange& gap : gaps) {
+        spans.push_back(SeedSpan(id, gap));
+        missing_runs += gap.Count();
+    }
+    // When every file comes from one split, the missing runs are whole shards of it.
+    const std::uint64_t k = shards.front().samples.shard.count;
+    std::vector<std::string> missing;
+    if (std::all_of(shards.begin(), shards.end(),
+                    [&](const ShardFile& s) { return s.samples.shard.count == k; }))
+        for (std::uint64_t i = 1; i <= k; ++i) {
+            const RunRange runs = RunsOf({i, k}, id.runs);
+            for (const RunRange& gap : gaps)
+                if (runs.first >= gap.first && runs.end <= gap.end)
+                    missing.push_back(ShardText({i, k}));
+        }
+    throw LabError("merge: the runs of " + Plural(missing_runs, "seed ", "seeds ") +
+                   Listed(spans, 4) + " are in none of the " + std::to_string(shards.size()) +
+                   Plural(shards.size(), " file given", " files given") +
+                   (missing.empty() ? ""
+                                    : " (missing: " + Plural(missing.size(), "shard ", "shards ") +
+                                          Listed(missing, 8) + ")"));
+}
+
+} // namespace
+
+void RunMerge(const MergeRequest& request, std::ostream& out, StopFlag stop)
+{
+    std::vector<NamedFile> named;
+    for (const std::string& path : request.files)
+        named.push_back({"merge: a file to merge", path, false, false, true});
+    for (std::size_t k = 0; k < OutputKinds; ++k) {
+        const OutputKind& kind = Outputs()[k];
+        if (!request.outputs[k]) continue;
+        if (kind.files)
+            for (const std::string& path : kind.files(*request.outputs[k]))
+                named.push_back({kind.option, path});
+    }
+    RefuseSharedFiles(named);
+
+    const auto interrupted = [&] {
+        return RunInterrupted(stop.Signal(), "interrupted while merging; nothing was written");
+    };
+    std::vector<ShardFile> shards;
+    for (const std::string& path : request.files) {
+        if (stop.Raised()) throw interrupted();
+        shards.push_back(ReadSamplesFile(path));
+    }
+    RefuseOtherRequests(shards);
+    RefuseGapsAndRepeats(shards);
+
+    // In seed order, as the files now stand.
+    const EnsembleIdentity identity = shards.front().samples.identity;
+    std::vector<RunRecord> records;
+    records.reserve(identity.runs);
+    for (ShardFile& shard : shards)
+        for (RunRecord& record : shard.samples.records)
+            records.push_back(std::move(record));
+    shards.clear();
+
+    OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(request.outputs);
+    std::vector<EnsembleRow> rows;
+    const RowSchedule schedule{identity.from, identity.to, identity.every, identity.resumed};
+    if (AnyAsked(request.outputs, Sampled))
+        for (std::uint64_t k = 0; k < schedule.Count(); ++k)
+            rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
+    if (stop.Raised()) throw interrupted();
+    outputs.Finish(FinishedEnsemble{records, rows, identity, {0, identity.runs}, Shard{}}, out);
+}
+
+} // namespace morvane::lab
