@@ -12,6 +12,9 @@ usage: ./dev.sh run     install what is missing, build, open the window
        ./dev.sh build   install what is missing and build the Release build only
        ./dev.sh package install what is missing, build the Debian package and the Windows
                         program Morvane.exe into dist/
+       ./dev.sh web     install what is missing, build the page (the window in WebAssembly)
+                        into dist/web/: serve it with python3 -m http.server, or open its
+                        index.html
        ./dev.sh format  install what is missing, reformat every tracked C++ file with the
                         committed .clang-format
        ./dev.sh fuzz [SECONDS]
@@ -35,6 +38,7 @@ packages=(
     python3-dev pybind11-dev python3-numpy python3-pytest python3-matplotlib
     help2man desktop-file-utils man-db
     g++-mingw-w64-x86-64-posix libz-mingw-w64-dev librsvg2-bin wine wine64 python3-pefile
+    emscripten nodejs chromium python3-websocket
 )
 
 install_missing() {
@@ -89,6 +93,19 @@ build_windows() {
     cmake --build build/win64 -j "$jobs"
 }
 
+# The page: the core, the World and the window's face in WebAssembly, built by Debian's
+# Emscripten (whose link step finds its JavaScript helpers through NODE_PATH), in dist/web/.
+build_web() {
+    NODE_PATH=/usr/share/nodejs emcmake cmake -S . -B build/web -DCMAKE_BUILD_TYPE=Release \
+        -DMORVANE_BUILD_APP=OFF -DMORVANE_BUILD_TESTS=OFF -DMORVANE_BUILD_BENCH=OFF \
+        -DMORVANE_BUILD_PYTHON=OFF >/dev/null
+    NODE_PATH=/usr/share/nodejs cmake --build build/web -j "$jobs"
+    rm -rf dist/web
+    mkdir -p dist/web
+    cp build/web/web/morvane.js web/index.html web/page.js dist/web/
+    ls -l dist/web
+}
+
 # The Debian package, from a build that installs under /usr, and Morvane.exe, both in dist/.
 build_package() {
     build package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
@@ -125,6 +142,12 @@ run_tests() {
     # The packages: Morvane.exe's version record, its world against this build's and its
     # window under Wine (borrowing morvane-lab and the window closer from build/release), then
     # the Debian package installed, used and removed again.
+    # The page: its World against the lab under node, then the page itself in headless
+    # chromium, driven over the DevTools protocol.
+    build_web
+    timeout 900 node tests/web/world_test.js dist/web/morvane.js build/release/lab/morvane-lab
+    MORVANE_WEB=dist/web MORVANE_LAB=build/release/lab/morvane-lab \
+        timeout 600 /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/web
     build_package
     ctest --test-dir build/win64 --output-on-failure
     tests/package/deb_test.sh dist/morvane_*.deb build/release/tests/app/morvane_wm_close
@@ -146,6 +169,7 @@ case "${1:-}" in
     test) install_missing && run_tests ;;
     build) install_missing && build release -DCMAKE_BUILD_TYPE=Release ;;
     package) install_missing && build_package ;;
+    web) install_missing && build_web ;;
     format) install_missing && tools/check_format.sh --fix ;;
     fuzz) install_missing && run_fuzz "${2:-60}" ;;
     soak) install_missing && run_soak "${@:2}" ;;

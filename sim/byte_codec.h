@@ -3,12 +3,13 @@
 // samples) is written and checked with, so one machine's file reads the same on any other.
 #pragma once
 
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <type_traits>
+
+#include "sim/bit_cast.h"
 
 namespace morvane {
 
@@ -26,8 +27,8 @@ public:
         for (std::size_t b = 0; b < sizeof(T); ++b, bits >>= 8)
             out_.push_back(static_cast<char>(bits & 0xffu));
     }
-    void Float(float value) { Number(std::bit_cast<std::uint32_t>(value)); }
-    void Double(double value) { Number(std::bit_cast<std::uint64_t>(value)); }
+    void Float(float value) { Number(BitCast<std::uint32_t>(value)); }
+    void Double(double value) { Number(BitCast<std::uint64_t>(value)); }
     std::string& Text() { return out_; }
 
 private:
@@ -53,8 +54,8 @@ public:
             bits = (bits << 8) | static_cast<unsigned char>(bytes[b]);
         return static_cast<T>(static_cast<std::make_unsigned_t<T>>(bits));
     }
-    float Float() { return std::bit_cast<float>(Number<std::uint32_t>()); }
-    double Double() { return std::bit_cast<double>(Number<std::uint64_t>()); }
+    float Float() { return BitCast<float>(Number<std::uint32_t>()); }
+    double Double() { return BitCast<double>(Number<std::uint64_t>()); }
     std::size_t Left() const { return in_.size() - at_; }
 
 private:

@@ -5,11 +5,11 @@
 // cosine only where its own rough sine leaves a step in doubt, under a hundred times.
 #include "sim/exact_math.h"
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <optional>
 
+#include "sim/bit_cast.h"
 #include "sim/exact_math/constants.h"
 #include "sim/exact_math/double_double.h"
 #include "sim/exact_math/reduction.h"
@@ -180,7 +180,7 @@ DoubleDouble Reciprocal(double a)
 WideFraction WideOf(double a) // 0 <= a < 2^64, with no bits below 2^-256
 {
     WideFraction wide;
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(a);
+    const std::uint64_t bits = BitCast<std::uint64_t>(a);
     const std::uint64_t significand =
         (bits & ((std::uint64_t{1} << 52) - 1)) | (std::uint64_t{1} << 52);
     const int exponent = static_cast<int>(bits >> 52) - 1075; // a = significand 2^exponent

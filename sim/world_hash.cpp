@@ -1,8 +1,7 @@
 // The hash reads bit patterns, so -0 and 0, or two NaNs, are told apart as the world holds them.
 #include "sim/world_hash.h"
 
-#include <bit>
-
+#include "sim/bit_cast.h"
 #include "sim/world_columns.h"
 
 namespace morvane {
@@ -18,7 +17,7 @@ public:
             hash_ *= 0x100000001b3ULL;
         }
     }
-    void Add(float value) { Add(std::bit_cast<std::uint32_t>(value), 4); }
+    void Add(float value) { Add(BitCast<std::uint32_t>(value), 4); }
     void Add(std::int16_t value) { Add(static_cast<std::uint16_t>(value), 2); }
     template <typename T, std::size_t N> void Add(const std::array<T, N>& values)
     {

@@ -4,14 +4,13 @@
 #include "sim/world_run.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 
-#include "sim/checkpoint.h"
 #include "sim/mouse_release.h"
 #include "sim/number_text.h"
-#include "sim/program_version.h"
 #include "sim/quoted_text.h"
 #include "sim/world_hash.h"
 
@@ -19,14 +18,18 @@ namespace morvane {
 
 namespace {
 
-// A double written to be read back exactly: the shortest form that does.
+// A double written to be read back exactly, in the fewest digits that do. (Only values no float
+// can hold are ever shown, and for those this is the standard library's shortest form too;
+// the WebAssembly build's library has no std::to_chars for doubles.)
 std::string Shown(double value)
 {
     if (std::isnan(value)) return "nan";
     if (std::isinf(value)) return value < 0 ? "-inf" : "inf";
     char text[64];
-    const auto written = std::to_chars(text, text + sizeof text, value);
-    return std::string(text, written.ptr);
+    for (int digits = 1;; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (digits == 17 || std::strtod(text, nullptr) == value) return text;
+    }
 }
 
 } // namespace
@@ -72,15 +75,6 @@ ClosedRow CloseRow(RunState& run)
 WorldRun WorldRun::Fresh(std::optional<std::uint64_t> seed)
 {
     return WorldRun(FreshRun(seed.value_or(RandomSource::DefaultInitState)));
-}
-
-WorldRun WorldRun::FromCheckpoint(std::string_view bytes)
-{
-    try {
-        return WorldRun(ReadCheckpoint(bytes));
-    } catch (const CheckpointError& e) {
-        throw RunRefused(std::string("checkpoint: ") + e.what());
-    }
 }
 
 void WorldRun::CloseRowIfDue()
@@ -129,13 +123,6 @@ int WorldRun::Release(std::string_view button, double x, double y)
     const float fx = ReleaseCoordinate("x", x), fy = ReleaseCoordinate("y", y);
     Untold nobody;
     return Release(code, fx, fy, nobody);
-}
-
-std::string WorldRun::Checkpoint() const
-{
-    WorldRun kept = *this;
-    kept.CloseRowIfDue();
-    return WriteCheckpoint(kept.state_, ProgramVersion);
 }
 
 WorldRun WorldRun::Fork(std::uint64_t seed) const

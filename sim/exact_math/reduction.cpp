@@ -1,7 +1,6 @@
 #include "sim/exact_math/reduction.h"
 
-#include <bit>
-
+#include "sim/bit_cast.h"
 #include "sim/exact_math/constants.h"
 
 namespace morvane::exact {
@@ -27,7 +26,7 @@ std::uint64_t TwoOverPiFrom(int first)
 QuarterTurns ReduceByQuarterTurns(float x)
 {
     // |x| = m 2^e with a whole m below 2^24; headings this far from zero are normal floats.
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(x) & 0x7fffffff;
+    const std::uint32_t bits = BitCast<std::uint32_t>(x) & 0x7fffffff;
     const std::uint64_t m = (bits & 0x7fffff) | 0x800000;
     const int e = static_cast<int>(bits >> 23) - 150;
 

@@ -2,9 +2,9 @@
 // error could have hidden a different answer.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 
+#include "sim/bit_cast.h"
 #include "sim/exact_math/wide_fraction.h"
 
 namespace morvane::exact {
@@ -29,7 +29,7 @@ std::uint64_t BitsBelow(const WideFraction& value, int top);
 // 2^exponent, for an exponent of a normal double's range only (-1022..1023).
 inline double PowerOfTwo(int exponent)
 {
-    return std::bit_cast<double>(static_cast<std::uint64_t>(exponent + 1023) << 52);
+    return BitCast<double>(static_cast<std::uint64_t>(exponent + 1023) << 52);
 }
 
 // The double nearest `value`, which must not be zero.

@@ -4,10 +4,10 @@
 // wrong half the time; compilers keep a choice by masking bits as it is written.
 #pragma once
 
-#include <bit>
 #include <cstdint>
 #include <type_traits>
 
+#include "sim/bit_cast.h"
 #include "sim/kernels/lanes.h"
 
 namespace morvane::kernels {
@@ -21,8 +21,7 @@ template <typename T> T Select(bool take_a, T a, T b)
         std::conditional_t<sizeof(T) == 8, std::uint64_t,
                            std::conditional_t<sizeof(T) == 4, std::uint32_t, std::uint16_t>>;
     const auto mask = static_cast<Bits>(-static_cast<Bits>(take_a));
-    return std::bit_cast<T>(
-        static_cast<Bits>((std::bit_cast<Bits>(a) & mask) | (std::bit_cast<Bits>(b) & ~mask)));
+    return BitCast<T>(static_cast<Bits>((BitCast<Bits>(a) & mask) | (BitCast<Bits>(b) & ~mask)));
 }
 
 // The same lane by lane: a in the lanes where `take_a` is all ones, else b.

@@ -5,10 +5,10 @@
 #include "sim/kernels/step_along.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdint>
 
+#include "sim/bit_cast.h"
 #include "sim/exact_math.h"
 #include "sim/kernels/hot_path.h"
 #include "sim/kernels/select.h"
@@ -20,11 +20,11 @@ namespace morvane::kernels {
 bool RoundsSurely(double sum, double error, float& rounded)
 {
     rounded = static_cast<float>(sum);
-    const std::uint32_t bits = std::bit_cast<std::uint32_t>(rounded);
+    const std::uint32_t bits = BitCast<std::uint32_t>(rounded);
     // The neighbours by magnitude; for a zero one of them is a NaN, which sends the step
     // the exact way, as it should (the midpoints of the smallest floats are too close).
-    const double outer = std::bit_cast<float>(bits + 1);
-    const double inner = std::bit_cast<float>(bits - 1);
+    const double outer = BitCast<float>(bits + 1);
+    const double inner = BitCast<float>(bits - 1);
     const double to_outer = (rounded + outer) / 2; // exact: two floats summed in double
     const double to_inner = (rounded + inner) / 2;
     const double low = std::min(to_outer, to_inner), high = std::max(to_outer, to_inner);

@@ -1,0 +1,48 @@
+// The page is the window: the module's PageWindow keeps the world, the face, the mouse routing
+// and the timer's schedule; this script only hands it the page's clock, mouse and frames.
+// Its one global, `morvane`, holds the module's World and the running window, so that the
+// console (or a test) can read `morvane.window.world.ticksRun` and `.hash()`.
+"use strict";
+
+Morvane().then((module) => {
+  const face = document.getElementById("face");
+  const context = face.getContext("2d");
+  const page = new module.PageWindow(performance.now());
+  const image = new ImageData(new Uint8ClampedArray(page.pixels().buffer,
+    page.pixels().byteOffset, page.pixels().length), face.width, face.height);
+
+  // Ticks come from a 10 ms timer on the schedule's clock grid: a late or throttled timer
+  // (a hidden tab's) takes one tick and drops the firings it missed, never a burst.
+  setInterval(() => page.timer(performance.now()), 10);
+
+  // What changed is drawn once per animation frame; a hidden tab has none, and is drawn
+  // whole, as far as it changed, when it is shown again.
+  const draw = () => {
+    const [left, top, width, height] = page.paint();
+    if (width > 0) context.putImageData(image, 0, 0, left, top, width, height);
+    requestAnimationFrame(draw);
+  // A browser short of memory may drop a hidden canvas's pixels; restored, it is handed the
+  // whole face.
+  face.addEventListener("contextrestored", () => page.repaintAll());
+  };
+  requestAnimationFrame(draw);
+  // A browser short of memory may drop a hidden canvas's pixels; restored, it is handed the
+  // whole face.
+  face.addEventListener("contextrestored", () => page.repaintAll());
+
+  // A press and its release belong to the canvas where the button went down, so a release
+  // anywhere on the page (or beyond the face) is taken, in the face's own pixels.
+  const at = (event) => {
+    const box = face.getBoundingClientRect();
+    return [Math.floor(event.clientX - box.left), Math.floor(event.clientY - box.top)];
+  };
+  face.addEventListener("mousedown", (event) => {
+    if (event.button === 1) event.preventDefault(); // no autoscroll: the middle button is a click
+    page.press(event.button, ...at(event));
+  });
+  window.addEventListener("mouseup", (event) => page.release(event.button, ...at(event)));
+  window.addEventListener("blur", () => page.forget());
+  face.addEventListener("contextmenu", (event) => event.preventDefault());
+
+  window.morvane = { World: module.World, window: { world: page.world(), page } };
+});
