@@ -147,6 +147,7 @@ run_tests() {
     build_web
     timeout 900 node tests/web/world_test.js dist/web/morvane.js build/release/lab/morvane-lab
     MORVANE_WEB=dist/web MORVANE_LAB=build/release/lab/morvane-lab \
+        MORVANE_FACE_AT=build/release/tests/app/morvane_face_at \
         timeout 600 /usr/bin/python3 -m pytest -q -p no:cacheprovider tests/web
     build_package
     ctest --test-dir build/win64 --output-on-failure

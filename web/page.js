@@ -21,9 +21,6 @@ Morvane().then((module) => {
     const [left, top, width, height] = page.paint();
     if (width > 0) context.putImageData(image, 0, 0, left, top, width, height);
     requestAnimationFrame(draw);
-  // A browser short of memory may drop a hidden canvas's pixels; restored, it is handed the
-  // whole face.
-  face.addEventListener("contextrestored", () => page.repaintAll());
   };
   requestAnimationFrame(draw);
   // A browser short of memory may drop a hidden canvas's pixels; restored, it is handed the

@@ -1,6 +1,7 @@
-// Two doubles worked on at once: every x86-64 processor holds two in one register. The vector
-// types are the compiler's own (GCC and Clang alike), which maps them onto whatever the
-// machine has; each lane's arithmetic is the same rounded double arithmetic as one number's.
+// Two doubles worked on at once: every x86-64 processor holds two in one register, and so does
+// WebAssembly's 128-bit SIMD. The vector types are the compiler's own (GCC and Clang alike),
+// which maps them onto whatever the machine has; each lane's arithmetic is the same rounded
+// double arithmetic as one number's.
 #pragma once
 
 namespace morvane::kernels {
@@ -15,6 +16,8 @@ inline unsigned LaneBits(Masks m)
 {
 #if defined(__SSE2__)
     return static_cast<unsigned>(__builtin_ia32_movmskpd((Doubles)m));
+#elif defined(__wasm_simd128__)
+    return static_cast<unsigned>(__builtin_wasm_bitmask_i64x2(m));
 #else
     return static_cast<unsigned>((m[0] & 1) | (m[1] & 2));
 #endif

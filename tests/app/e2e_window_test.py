@@ -15,6 +15,7 @@ import random
 import subprocess
 import sys
 import time
+import zlib
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wine_prefix  # noqa: E402
@@ -217,6 +218,26 @@ def check_layout(win, image, when):
                f"{when}: {name}'s edge is 2 pixels wide, on the face")
 
 
+def face_shown(win, image):
+    """zlib's CRC-32 of the client area's red, green and blue bytes, row by row."""
+    rows = []
+    for y in range(win.y, win.y + 529):
+        start = 3 * (y * image.width + win.x)
+        rows.append(image.pixels[start:start + 3 * 516])
+    return f"{zlib.crc32(b''.join(rows)):08x}"
+
+
+def check_face_is_the_worlds(face_at, win, image, most_ticks):
+    """The client area is, pixel for pixel, the face every front end paints of the window's
+    world after some number of ticks no more than `most_ticks`."""
+    faces = subprocess.run([face_at, "0", str(most_ticks)], capture_output=True, text=True,
+                           check=True, timeout=60).stdout.split()
+    shown = face_shown(win, image)
+    ticks = [int(n) for n, crc in zip(faces[::2], faces[1::2]) if crc == shown]
+    expect(bool(ticks), f"the client area is the face of the world after {ticks[:1] or '?'} "
+                        f"ticks (of 0..{most_ticks}), pixel for pixel")
+
+
 def click_test(win, taken, button, what, match, reach):
     """Clicks where nothing is near and looks, a few ticks later, for what should be new.
     match None: nothing of any kind may appear."""
@@ -276,6 +297,8 @@ def main():
                         help="MORVANE is the Windows build: run it under Wine")
     parser.add_argument("morvane")
     parser.add_argument("wm_close")
+    parser.add_argument("--face-at", help="the face_at tool: hold the client area to the face "
+                        "of the window's world after the ticks it has run")
     args = parser.parse_args()
     missing = xsession.missing_tools() + (wine_prefix.missing_tools() if args.wine else [])
     if missing:
@@ -304,6 +327,10 @@ def main():
         image, taken = win.shot()
         clock.see(image, taken)
         check_layout(win, image, "at start")
+        if args.face_at:
+            # Its world began after `started`, and ticks at most 100 a second.
+            check_face_is_the_worlds(args.face_at, win, image,
+                                     int(TICKS_PER_SECOND * (taken - started)) + 20)
 
         # Early on, while the tables have room: the plant table fills within seconds.
         taken = []

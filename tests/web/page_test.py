@@ -4,17 +4,22 @@ a hidden tab that neither freezes nor bursts, and a world whose hash after the c
 morvane-lab's for the same releases. Needs MORVANE_WEB (the built dist/web folder) and
 MORVANE_LAB."""
 
+import base64
+import io
 import os
 import subprocess
 import tempfile
 import time
+import zlib
 
 import pytest
+from PIL import Image
 
 from browser import Browser, StaticServer
 
 WEB = os.environ.get("MORVANE_WEB", "dist/web")
 LAB = os.environ.get("MORVANE_LAB", "build/release/lab/morvane-lab")
+FACE_AT = os.environ.get("MORVANE_FACE_AT", "build/release/tests/app/morvane_face_at")
 WORLD_LEFT, WORLD_TOP = 10, 10  # the world canvas's first pixel inside its sunken edge
 
 
@@ -66,6 +71,23 @@ def test_the_page_shows_the_windows_face_and_nothing_else(page):
     assert shown_at(page, 507, 440) == [255, 255, 255]  # highlight at the bottom right
     assert shown_at(page, 8, 448) == [160, 160, 160]  # the graph's edge
     assert page.evaluate("Object.keys(window).includes('morvane')")
+
+
+def test_the_face_is_the_one_every_front_end_paints(page):
+    """The page's pixels are the face the SDL window shows (its test holds a screenshot of
+    it to face_at) of the same world: the one face_at paints after the ticks the page's world
+    has run, or after a few less when the last animation frame came a tick or two before."""
+    ticks_run, rgb = page.evaluate(
+        "(() => { const d = document.getElementById('face').getContext('2d')"
+        ".getImageData(0, 0, 516, 529).data; let s = '';"
+        " for (let k = 0; k < d.length; k += 4) s += String.fromCharCode(d[k], d[k + 1], d[k + 2]);"
+        " return [morvane.window.world.ticksRun, btoa(s)]; })()")
+    shown = f"{zlib.crc32(base64.b64decode(rgb)):08x}"
+    first = max(0, ticks_run - 30)
+    faces = subprocess.run([FACE_AT, str(first), str(ticks_run)], capture_output=True,
+                           text=True, check=True, timeout=60).stdout.split()
+    matching = [int(n) for n, crc in zip(faces[::2], faces[1::2]) if crc == shown]
+    assert matching, f"the page's face is the world's after no tick in {first}..{ticks_run}"
 
 
 def click(page, button, press_at, release_at):
@@ -139,11 +161,41 @@ def test_releases_land_as_on_the_desktop_and_the_world_is_the_labs(page):
     assert any(lab_hash(c, total) == page_hash for c in candidates), (landed, total, page_hash)
 
 
+GRAPH_LEFT, GRAPH_TOP, GRAPH_WIDTH, GRAPH_HEIGHT = 10, 450, 496, 69
+TICKS_PER_COLUMN = 10  # the graph's sweep moves one column every ten ticks
+
+
+def sweep_seen(page):
+    """A screenshot's graph sweep, as a person watching would read it: the newest column, the
+    last drawn one with the blank eraser column after it; and when the screenshot was taken."""
+    asked = time.monotonic()
+    png = base64.b64decode(page.call("Page.captureScreenshot", format="png")["data"])
+    taken = (asked + time.monotonic()) / 2
+    image = Image.open(io.BytesIO(png)).convert("RGB")
+    drawn = [any(image.getpixel((GRAPH_LEFT + x, GRAPH_TOP + y)) != (0, 0, 0)
+                 for y in range(GRAPH_HEIGHT)) for x in range(GRAPH_WIDTH)]
+    ends = [x for x in range(GRAPH_WIDTH - 1) if drawn[x] and not drawn[x + 1]]
+    assert ends, "no sweep on the graph"
+    return ends[-1], taken
+
+
 def test_the_world_runs_about_a_hundred_ticks_a_second(page):
+    """Seen from outside, by the graph's sweep in screenshots a few seconds apart (a whole
+    sweep takes about 50 s, so none is ambiguous), and from inside, by ticksRun."""
     start, started = ticks(page), time.monotonic()
-    time.sleep(20)
+    column, first_seen = sweep_seen(page)
+    columns = 0
+    for _ in range(4):
+        time.sleep(5)
+        now, seen = sweep_seen(page)
+        columns += (now - column) % GRAPH_WIDTH
+        column = now
     rate = (ticks(page) - start) / (time.monotonic() - started)
     assert 95 <= rate <= 101, rate
+    # One column's worth either way at each end of the span.
+    swept = columns * TICKS_PER_COLUMN / (seen - first_seen)
+    slack = 2 * TICKS_PER_COLUMN / (seen - first_seen)
+    assert 95 - slack <= swept <= 101 + slack, f"the sweep went {columns} columns: {swept}/s"
 
 
 def test_a_hidden_page_neither_freezes_nor_bursts_when_shown_again(page):
@@ -171,6 +223,14 @@ def test_a_hidden_page_neither_freezes_nor_bursts_when_shown_again(page):
         assert 90 <= rate <= 105, f"shown again, the page runs {rate} ticks a second"
     finally:
         page.call("Target.closeTarget", targetId=other)
+
+
+def test_the_face_keeps_one_listener_of_each_kind_however_many_frames_it_drew(page):
+    face = page.call("Runtime.evaluate", expression="document.getElementById('face')")
+    listeners = page.call("DOMDebugger.getEventListeners",
+                          objectId=face["result"]["objectId"])["listeners"]
+    kinds = sorted(listener["type"] for listener in listeners)
+    assert kinds == ["contextmenu", "contextrestored", "mousedown"], kinds
 
 
 def test_the_browsers_menu_does_not_open_over_the_face(page):
