@@ -63,11 +63,11 @@ Form1::Form1() : window_(OpenWindow()), painter_(window_.get()), click_(SDL_GetT
 
 Form1::~Form1() = default;
 
-void Form1::click_Timer() { RunTick(world_, random_, space_, graph_); }
+void Form1::click_Timer() { RunTick(world_, random_, WindowRules, space_, graph_); }
 
 void Form1::space_MouseUp(std::int16_t button, std::int16_t shift, float x, float y)
 {
-    morvane::space_MouseUp(world_, random_, button, shift, x, y);
+    morvane::space_MouseUp(world_, random_, WindowRules, button, shift, x, y);
 }
 
 bool Form1::Visible() const

@@ -22,7 +22,7 @@ const RunState& Kept()
         r.ticks_run = 20000;
         Tallying counting_r(r.since_row);
         for (int t = 0; t < 5000; ++t, ++r.ticks_run)
-            RunTick(r.world, r.random, r.space, r.graph, &counting_r);
+            RunTick(r.world, r.random, WindowRules, r.space, r.graph, &counting_r);
         return r;
     }();
     return run;

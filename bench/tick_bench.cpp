@@ -35,7 +35,7 @@ template <typename Step> void Measure(benchmark::State& state, const Scene& star
 
 void WholeTick(Scene& s, Canvas& space, Canvas& graph)
 {
-    benchmark::DoNotOptimize(RunTick(s.world, s.random, space, graph));
+    benchmark::DoNotOptimize(RunTick(s.world, s.random, WindowRules, space, graph));
 }
 
 const Scene& Populated()
@@ -58,21 +58,21 @@ void BM_RunTick_PopulatedUnwatched(benchmark::State& state)
 {
     Measure(state, Populated(), [](Scene& s, Canvas&, Canvas&) {
         static Canvas nowhere = Canvas::Discarding();
-        benchmark::DoNotOptimize(RunTick(s.world, s.random, nowhere, nowhere));
+        benchmark::DoNotOptimize(RunTick(s.world, s.random, WindowRules, nowhere, nowhere));
     });
 }
 
 void BM_AnimalPhase_Populated(benchmark::State& state)
 {
     Measure(state, Populated(), [](Scene& s, Canvas& space, Canvas&) {
-        benchmark::DoNotOptimize(AnimalPhase(s.world, s.random, space));
+        benchmark::DoNotOptimize(AnimalPhase(s.world, s.random, WindowRules, space));
     });
 }
 
 void BM_PlantPhase_Populated(benchmark::State& state)
 {
     Measure(state, Populated(), [](Scene& s, Canvas& space, Canvas&) {
-        benchmark::DoNotOptimize(PlantPhase(s.world, s.random, space));
+        benchmark::DoNotOptimize(PlantPhase(s.world, s.random, WindowRules, space));
     });
 }
 

@@ -29,29 +29,11 @@ constexpr double FullTurnInDegrees = 360;
 constexpr std::int16_t Foraging = 0, Mating = 1;
 constexpr std::int16_t LeftButton = 1, RightButton = 2;
 
-// Newcomers: animals with 200 + 0..499 energy, plants of size 1 + 0..39.
-constexpr int NewbornEnergyFloor = 200, NewbornEnergySpread = 500;
-constexpr int SeedlingSizeSpread = 40;
+// What the rules leave fixed. The rest (the energies, the mutation, the glances, the sizes
+// and the odds) each world's rules give.
 constexpr double ClickTurn = 0.5, ClickSpeed = 0.3; // a left release's slow newcomer
-constexpr double TopUpTurn = 0.5, TopUpSpeed = 0.5;
-
-// Animals.
-constexpr int FeedUp = 1000;          // strictly above: a forager turns to mating
-constexpr int Exhausted = 250;        // strictly below: a mater turns back to foraging
-constexpr double Reach = 1;           // strictly within: eat or breed
-constexpr int EnergyPerPlantSize = 3; // gained per unit of the plant eaten
-constexpr int BirthCost = 250;        // paid by each parent, floored at 0
-constexpr double Mutation = 0.5;      // half-width of the shift of turn and speed
-constexpr int Glances = 11;           // candidates for a nearer target, each tick
-constexpr int AnimalsWanted = 3;      // fewer alive invite a newcomer...
-constexpr int TopUpOdds = 100;        // ...one tick in a hundred (plants alike)
-
-// Plants.
-constexpr int DriftSteps = 3;      // -1, 0 or +1 on each axis
-constexpr int FullSize = 100;      // past this a plant seeds...
-constexpr int RegrowSpread = 20;   // ...and starts again from 0..19
-constexpr int StraySeedOdds = 200; // one seeding in 200 also scatters a seed anywhere
-constexpr int PlantsWanted = 5;
+constexpr double Reach = 1;                         // strictly within: eat or breed
+constexpr int DriftSteps = 3;                       // a plant drifts -1, 0 or +1 on each axis
 
 // The graph: a tenth of a pixel a tick, 0..4960; the counts against 500 plants and 250
 // animals over a height of 69 pixels, in one of 100 random shades.
@@ -61,7 +43,8 @@ constexpr double PlantFullScale = 500, AnimalFullScale = 250;
 constexpr int SampleShades = 100, PlantSampleGreen = 155; // plants 155..254, animals 0..99
 
 constexpr Colour AnimalColour = Rgb(255, 50, 0);
-Colour PlantColour(int size) { return Rgb(0, 2 * size + 50, 0); } // green 52..250
+// Green 52..250 for sizes 1..100; no brighter than 255 for the bigger plants of other rules.
+Colour PlantColour(int size) { return Rgb(0, std::min(2 * size + 50, 255), 0); }
 
 // A draw from 0..n-1 is floor(Uniform() x n), in double precision.
 int DrawBelow(RandomSource& random, int n)
@@ -81,11 +64,11 @@ Place Scattered(RandomSource& random)
 }
 
 // Whether a thin population gets a newcomer this tick: fewer than `wanted` alive, and one
-// chance in a hundred. The chance is drawn every tick, whatever the count.
-bool NewcomerDue(RandomSource& random, int count, int wanted)
+// chance in `odds`. The chance is drawn every tick, whatever the count.
+bool NewcomerDue(RandomSource& random, int count, int wanted, int odds)
 {
     const float chance = random.Uniform();
-    return count < wanted && std::floor(static_cast<double>(chance) * TopUpOdds) == 0;
+    return count < wanted && std::floor(static_cast<double>(chance) * odds) == 0;
 }
 
 // Below 0 or beyond the far edges on either axis; a NaN place is neither.
@@ -104,20 +87,21 @@ std::int16_t DrawSlot(RandomSource& random, int slots)
 
 } // namespace
 
-int AddAnimal(World& world, RandomSource& random, double x, double y, double turn, double speed)
+int AddAnimal(World& world, RandomSource& random, const Rules& rules, double x, double y,
+              double turn, double speed)
 {
     AnimalTable& a = world.animals;
     // A newcomer takes the lowest free slot; a full table refuses it and draws nothing.
     for (int i = 0; i < Animals; ++i) {
         if (a.energy[i] != 0) continue;
         // It stands where it is put, even off the world, with a random heading (drawn first)
-        // and 200..699 energy. Its mode and target are whatever the slot's last animal left.
+        // and the newborn's energy. Its mode and target are whatever the slot's last animal left.
         a.x[i] = static_cast<float>(x);
         a.y[i] = static_cast<float>(y);
         a.heading[i] = static_cast<float>(static_cast<double>(random.Uniform()) *
                                           FullTurnInDegrees * OneDegree);
-        a.energy[i] =
-            static_cast<std::int16_t>(DrawBelow(random, NewbornEnergySpread) + NewbornEnergyFloor);
+        a.energy[i] = static_cast<std::int16_t>(DrawBelow(random, rules.newborn_energy_spread) +
+                                                rules.newborn_energy_min);
         a.turn[i] = static_cast<float>(turn);
         a.speed[i] = static_cast<float>(speed);
         return i;
@@ -125,16 +109,16 @@ int AddAnimal(World& world, RandomSource& random, double x, double y, double tur
     return -1;
 }
 
-int AddPlant(World& world, RandomSource& random, double x, double y)
+int AddPlant(World& world, RandomSource& random, const Rules& rules, double x, double y)
 {
     PlantTable& p = world.plants;
     // A new plant takes the lowest free slot, at the whole pixel nearest to where it is put
-    // (ties to the even one), with size 1..40; a full table refuses it and draws nothing.
+    // (ties to the even one), with a seedling's size; a full table refuses it and draws nothing.
     for (int s = 0; s < Plants; ++s) {
         if (p.size[s] != 0) continue;
         p.x[s] = RoundToInt16(x);
         p.y[s] = RoundToInt16(y);
-        p.size[s] = static_cast<std::int16_t>(DrawBelow(random, SeedlingSizeSpread) + 1);
+        p.size[s] = static_cast<std::int16_t>(DrawBelow(random, rules.seedling_spread) + 1);
         return s;
     }
     return -1;
@@ -157,14 +141,14 @@ Fix Measure(float tx, float ty, float x, float y, float heading)
     return {distance, delta};
 }
 
-double Forage(World& world, RandomSource& random, Canvas& space, int i)
+double Forage(World& world, RandomSource& random, const Rules& rules, Canvas& space, int i)
 {
     AnimalTable& a = world.animals;
     PlantTable& p = world.plants;
 
-    // Above a thousand energy a forager turns to mating and picks a slot from 0..250, a
+    // Above the mating energy a forager turns to mating and picks a slot from 0..250, a
     // partner from the next tick on; for the rest of this tick it forages for that plant.
-    if (a.energy[i] > FeedUp) {
+    if (a.energy[i] > rules.mating_energy) {
         a.mode[i] = Mating;
         a.target[i] = DrawSlot(random, Animals);
     }
@@ -177,18 +161,18 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
     const int t = a.target[i];
     const Fix fix = Measure(p.x[t], p.y[t], a.x[i], a.y[i], a.heading[i]);
 
-    // An animal within one pixel of a living plant eats it and gains three energy per unit of
-    // its size; the plant's dot is erased.
+    // An animal within one pixel of a living plant eats it and gains the plant energy per unit
+    // of its size; the plant's dot is erased.
     if (fix.distance < Reach && p.size[t] > 0 && a.energy[i] > 0) {
         space.PSet(p.x[t], p.y[t], Black);
-        a.energy[i] = static_cast<std::int16_t>(p.size[t] * EnergyPerPlantSize + a.energy[i]);
+        a.energy[i] = static_cast<std::int16_t>(p.size[t] * rules.plant_energy + a.energy[i]);
         p.size[t] = 0;
     }
 
-    // It glances at eleven random plant slots and takes any living plant nearer than its
+    // It glances at its number of random plant slots and takes any living plant nearer than its
     // target was before the glances; of several, the last one drawn. A candidate is measured
     // wholly in double.
-    for (int j = 0; j < Glances; ++j) {
+    for (int j = 0; j < rules.glances; ++j) {
         const int k = DrawBelow(random, Plants);
         const double d = std::sqrt(Square(p.y[k] - static_cast<double>(a.y[i])) +
                                    Square(p.x[k] - static_cast<double>(a.x[i])));
@@ -197,13 +181,13 @@ double Forage(World& world, RandomSource& random, Canvas& space, int i)
     return fix.bearing_delta;
 }
 
-double Mate(World& world, RandomSource& random, Canvas& space, int i)
+double Mate(World& world, RandomSource& random, const Rules& rules, Canvas& space, int i)
 {
     AnimalTable& a = world.animals;
 
-    // Below 250 energy a mater turns back to foraging with a plant slot from 0..500 as its
+    // Below the foraging energy a mater turns back to foraging with a plant slot from 0..500 as its
     // target; for the rest of this tick it still mates, with that slot as a partner.
-    if (a.energy[i] < Exhausted) {
+    if (a.energy[i] < rules.foraging_energy) {
         a.mode[i] = Foraging;
         a.target[i] = DrawSlot(random, Plants);
     }
@@ -218,26 +202,28 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i)
     const Fix fix = Measure(a.x[t], a.y[t], a.x[i], a.y[i], a.heading[i]);
 
     // Two living animals within one pixel breed. The newborn starts at the breeder's place
-    // with the mean of its parents' turn and speed, each shifted by a draw in [-0.5, 0.5)
-    // (the turn's drawn first); each parent pays 250 energy, down to none, and the partner's
-    // dot is erased.
+    // with the mean of its parents' turn and speed, each shifted by u x 2h - h for a draw u
+    // and its mutation's half-width h (the turn's drawn first); each parent pays the birth
+    // cost, down to none, and the partner's dot is erased.
     if (fix.distance < Reach && a.energy[t] > 0 && a.energy[i] > 0) {
         const double u1 = random.Uniform();
         const double u2 = random.Uniform();
+        const double hs = rules.speed_mutation, ht = rules.turn_mutation;
         const double speed =
-            (static_cast<double>(a.speed[i]) + static_cast<double>(a.speed[t])) / 2 + u2 - Mutation;
-        const double turn =
-            (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2 + u1 - Mutation;
-        AddAnimal(world, random, a.x[i], a.y[i], turn, speed);
-        a.energy[i] = static_cast<std::int16_t>(std::max(a.energy[i] - BirthCost, 0));
-        a.energy[t] = static_cast<std::int16_t>(std::max(a.energy[t] - BirthCost, 0));
+            (static_cast<double>(a.speed[i]) + static_cast<double>(a.speed[t])) / 2 +
+            u2 * (2 * hs) - hs;
+        const double turn = (static_cast<double>(a.turn[t]) + static_cast<double>(a.turn[i])) / 2 +
+                            u1 * (2 * ht) - ht;
+        AddAnimal(world, random, rules, a.x[i], a.y[i], turn, speed);
+        a.energy[i] = static_cast<std::int16_t>(std::max(a.energy[i] - rules.birth_cost, 0));
+        a.energy[t] = static_cast<std::int16_t>(std::max(a.energy[t] - rules.birth_cost, 0));
         space.PSet(a.x[t], a.y[t], Black);
     }
 
-    // It glances at eleven random animal slots, of any mode, and takes any living animal
+    // It glances at its number of random animal slots, of any mode, and takes any living animal
     // nearer than its partner was before the glances; of several, the last one drawn. A
     // candidate is measured wholly in double.
-    for (int j = 0; j < Glances; ++j) {
+    for (int j = 0; j < rules.glances; ++j) {
         const int k = DrawBelow(random, Animals);
         const double d = std::sqrt(Square(a.x[k] - static_cast<double>(a.x[i])) +
                                    Square(a.y[k] - static_cast<double>(a.y[i])));
@@ -246,7 +232,7 @@ double Mate(World& world, RandomSource& random, Canvas& space, int i)
     return fix.bearing_delta;
 }
 
-int AnimalPhase(World& world, RandomSource& random, Canvas& space)
+int AnimalPhase(World& world, RandomSource& random, const Rules& rules, Canvas& space)
 {
     AnimalTable& a = world.animals;
     int count = 0;
@@ -266,8 +252,8 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
         if (OutsideTheWorld(a.x[i], a.y[i])) a.energy[i] = 0;
 
         // It behaves by its mode, dead or alive.
-        const double bearing_delta =
-            a.mode[i] == Mating ? Mate(world, random, space, i) : Forage(world, random, space, i);
+        const double bearing_delta = a.mode[i] == Mating ? Mate(world, random, rules, space, i)
+                                                         : Forage(world, random, rules, space, i);
 
         // It turns by its turning rate towards the side its target lies on; dead ahead, it
         // keeps its heading.
@@ -277,24 +263,26 @@ int AnimalPhase(World& world, RandomSource& random, Canvas& space)
         // A dead animal stops.
         if (a.energy[i] == 0) a.speed[i] = 0;
 
-        // Living costs one energy a tick; an animal still alive after that is drawn and
-        // counted.
-        if (a.energy[i] > 0) --a.energy[i];
+        // Living costs the upkeep a tick, down to none; an animal still alive after that is
+        // drawn and counted.
+        if (a.energy[i] > 0)
+            a.energy[i] = static_cast<std::int16_t>(std::max(a.energy[i] - rules.upkeep, 0));
         if (a.energy[i] > 0) {
             space.PSet(a.x[i], a.y[i], AnimalColour);
             ++count;
         }
     }
 
-    // With fewer than three animals alive, now and then a newcomer appears at a random place.
-    if (NewcomerDue(random, count, AnimalsWanted)) {
+    // With too few animals alive, now and then a newcomer appears at a random place.
+    if (NewcomerDue(random, count, rules.animal_top_up_below, rules.top_up_chance)) {
         const Place place = Scattered(random);
-        AddAnimal(world, random, place.x, place.y, TopUpTurn, TopUpSpeed);
+        AddAnimal(world, random, rules, place.x, place.y, rules.newcomer_turn,
+                  rules.newcomer_speed);
     }
     return count;
 }
 
-int PlantPhase(World& world, RandomSource& random, Canvas& space)
+int PlantPhase(World& world, RandomSource& random, const Rules& rules, Canvas& space)
 {
     PlantTable& p = world.plants;
     int count = 0;
@@ -313,14 +301,15 @@ int PlantPhase(World& world, RandomSource& random, Canvas& space)
         if (OutsideTheWorld(p.x[s], p.y[s])) p.size[s] = 0;
         if (p.size[s] > 0) ++p.size[s];
 
-        // Past size 100 it starts again from 0..19 (0 is its end) and drops a seedling where
-        // it stands; one time in 200 a second seed lands anywhere.
-        if (p.size[s] > FullSize) {
-            p.size[s] = static_cast<std::int16_t>(DrawBelow(random, RegrowSpread));
-            AddPlant(world, random, p.x[s], p.y[s]);
-            if (DrawBelow(random, StraySeedOdds) == 0) {
+        // Past the seeding size it starts again from a draw below the regrowth spread (0 is
+        // its end) and drops a seedling where it stands; now and then a second seed lands
+        // anywhere.
+        if (p.size[s] > rules.seeding_size) {
+            p.size[s] = static_cast<std::int16_t>(DrawBelow(random, rules.regrowth_spread));
+            AddPlant(world, random, rules, p.x[s], p.y[s]);
+            if (DrawBelow(random, rules.far_seed_chance) == 0) {
                 const Place place = Scattered(random);
-                AddPlant(world, random, place.x, place.y);
+                AddPlant(world, random, rules, place.x, place.y);
             }
         }
 
@@ -331,10 +320,10 @@ int PlantPhase(World& world, RandomSource& random, Canvas& space)
         }
     }
 
-    // With fewer than five plants alive, now and then a new plant appears at a random place.
-    if (NewcomerDue(random, count, PlantsWanted)) {
+    // With too few plants alive, now and then a new plant appears at a random place.
+    if (NewcomerDue(random, count, rules.plant_top_up_below, rules.top_up_chance)) {
         const Place place = Scattered(random);
-        AddPlant(world, random, place.x, place.y);
+        AddPlant(world, random, rules, place.x, place.y);
     }
     return count;
 }
@@ -361,23 +350,24 @@ void GraphUpdate(World& world, RandomSource& random, Canvas& graph, int plants, 
                animal_colour);
 }
 
-TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& graph)
+TickCounts RunTick(World& world, RandomSource& random, const Rules& rules, Canvas& space,
+                   Canvas& graph)
 {
     // Animals first, so they find the plants as the last tick left them; then the plants, in
     // which those eaten are already free; then the graph, with the counts the passes took.
-    const int animals = AnimalPhase(world, random, space);
-    const int plants = PlantPhase(world, random, space);
+    const int animals = AnimalPhase(world, random, rules, space);
+    const int plants = PlantPhase(world, random, rules, space);
     GraphUpdate(world, random, graph, plants, animals);
     return {animals, plants};
 }
 
-int space_MouseUp(World& world, RandomSource& random, std::int16_t button, std::int16_t /*shift*/,
-                  float x, float y)
+int space_MouseUp(World& world, RandomSource& random, const Rules& rules, std::int16_t button,
+                  std::int16_t /*shift*/, float x, float y)
 {
     // Releasing the left button adds a slow animal where it was released, the right button a
     // plant; any other button, and any modifier key, changes nothing.
-    if (button == LeftButton) return AddAnimal(world, random, x, y, ClickTurn, ClickSpeed);
-    if (button == RightButton) return AddPlant(world, random, x, y);
+    if (button == LeftButton) return AddAnimal(world, random, rules, x, y, ClickTurn, ClickSpeed);
+    if (button == RightButton) return AddPlant(world, random, rules, x, y);
     return -1;
 }
 

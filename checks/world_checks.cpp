@@ -2,6 +2,7 @@
 // accepts from a release, must not hide a change behind NaN != NaN.
 #include "checks/world_checks.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -10,6 +11,7 @@
 
 #include "sim/mouse_release.h"
 #include "sim/plant_phase.h"
+#include "sim/rule_book.h"
 #include "sim/tick.h"
 #include "sim/world_columns.h"
 
@@ -61,10 +63,21 @@ bool OneStep(std::int16_t from, std::int16_t to)
     return step == 0 || step == 1 || step == 0xffff;
 }
 
-std::optional<Breach> CheckAnimalSlots(const World& world)
+// The biggest plant the plant pass can leave: one about to seed, or one just regrown or sown
+// bigger than that, which seeds only after its next growth.
+int MostPlantSize(const Rules& rules)
+{
+    return std::max(
+        {rules.seeding_size, rules.regrowth_spread - 1, std::max(rules.seedling_spread, 1)});
+}
+
+std::optional<Breach> CheckAnimalSlots(const World& world, const Rules& rules)
 {
     const AnimalTable& a = world.animals;
     for (int i = 0; i < AnimalSlots; ++i) {
+        // The rules that let a world start are those under which no energy can overflow.
+        if (a.energy[i] > MostEnergyReached(rules))
+            return AnimalBreach("an animal's energy stays within the most its rules allow", i);
         if (a.mode[i] != Foraging && a.mode[i] != Mating)
             return AnimalBreach("an animal is foraging (0) or mating (1)", i);
         // Energy below 0 would make a slot neither free nor alive.
@@ -79,13 +92,15 @@ std::optional<Breach> CheckAnimalSlots(const World& world)
     return std::nullopt;
 }
 
-std::optional<Breach> CheckPlantSlots(const World& world)
+std::optional<Breach> CheckPlantSlots(const World& world, const Rules& rules)
 {
     const PlantTable& p = world.plants;
     for (int s = 0; s < PlantSlots; ++s) {
         // With 0 as the only free marker, this keeps "free" meaning exactly "size 0".
-        if (p.size[s] < 0 || p.size[s] > PlantFullSize)
-            return PlantBreach("a plant's size after the plant pass is 0..100", s);
+        if (p.size[s] < 0 || p.size[s] > MostPlantSize(rules))
+            return PlantBreach("a plant's size after the plant pass is 0..its most (100 under "
+                               "the window's rules)",
+                               s);
         if (p.size[s] > 0 && !InWorld(p.x[s], p.y[s]))
             return PlantBreach("a living plant lies inside the world after the plant pass", s);
     }
@@ -151,10 +166,11 @@ std::string SlotText(const char* slot_name, const Columns& columns, const World&
 
 } // namespace
 
-std::optional<Breach> CheckWorldInvariants(const World& world, std::uint64_t ticks_run)
+std::optional<Breach> CheckWorldInvariants(const World& world, std::uint64_t ticks_run,
+                                           const Rules& rules)
 {
-    if (auto breach = CheckAnimalSlots(world)) return breach;
-    if (auto breach = CheckPlantSlots(world)) return breach;
+    if (auto breach = CheckAnimalSlots(world, rules)) return breach;
+    if (auto breach = CheckPlantSlots(world, rules)) return breach;
     if (world.sweep < 0 || world.sweep > SweepMax)
         return WorldBreach("the graph sweep stays within 0..4960");
     // One step a tick, back to 0 after 4960: the graph's columns stay in step with time.
@@ -177,18 +193,19 @@ std::int16_t ExpectedPlantCoordinate(float v)
     return static_cast<std::int16_t>(below % 2 == 0 ? below : below + 1);
 }
 
-std::optional<Breach> TickAndCheck(World& world, RandomSource& random, Canvas& space, Canvas& graph)
+std::optional<Breach> TickAndCheck(World& world, RandomSource& random, Canvas& space, Canvas& graph,
+                                   const Rules& rules)
 {
     const TickStart start{world.animals.mode, world.animals.y, world.animals.heading,
                           world.plants.x,     world.plants.y,  world.sweep};
-    const TickCounts counts = RunTick(world, random, space, graph);
+    const TickCounts counts = RunTick(world, random, rules, space, graph);
 
     // A world whose sweep stands at s is s ticks from fresh, as far as the sweep can tell (or
     // 4961 more, ...); one tick on it stands one further. A sweep found below 0 is already
     // broken, and counting it as 0 makes the tick's check say so.
     const std::uint64_t ticks_run =
         static_cast<std::uint64_t>(start.sweep < 0 ? 0 : start.sweep) + 1;
-    if (auto breach = CheckWorldInvariants(world, ticks_run)) return breach;
+    if (auto breach = CheckWorldInvariants(world, ticks_run, rules)) return breach;
     if (counts.animals < 0 || counts.animals > AnimalSlots)
         return WorldBreach("the animal pass counts 0..251 animals");
     // A plant counted in the pass cannot die later in it; seedlings may join uncounted.
@@ -199,11 +216,11 @@ std::optional<Breach> TickAndCheck(World& world, RandomSource& random, Canvas& s
 }
 
 std::optional<Breach> ReleaseAndCheck(World& world, RandomSource& random, std::int16_t button,
-                                      std::int16_t shift, float x, float y)
+                                      std::int16_t shift, float x, float y, const Rules& rules)
 {
     const World before = world;
     const RandomSource drawn_before = random;
-    const int slot = space_MouseUp(world, random, button, shift, x, y);
+    const int slot = space_MouseUp(world, random, rules, button, shift, x, y);
     const bool unchanged = SameBits(world, before) && random == drawn_before;
 
     if (button != LeftButton && button != RightButton) {
@@ -230,8 +247,12 @@ std::optional<Breach> ReleaseAndCheck(World& world, RandomSource& random, std::i
         if (!SameCoordinate(a.x[slot], x) || !SameCoordinate(a.y[slot], y))
             return Breach{"a newcomer animal lands exactly where the button was released", slot,
                           table};
-        if (a.energy[slot] < 200 || a.energy[slot] > 699)
-            return Breach{"a newcomer animal has 200..699 energy", slot, table};
+        const int least = rules.newborn_energy_min;
+        if (a.energy[slot] < least ||
+            a.energy[slot] > least + std::max(rules.newborn_energy_spread - 1, 0))
+            return Breach{"a newcomer animal has its rules' newborn energy (200..699 under the "
+                          "window's)",
+                          slot, table};
         if (!(a.heading[slot] >= 0 && a.heading[slot] <= static_cast<float>(TwoPi)))
             return Breach{"a newcomer animal heads somewhere in [0, 2pi)", slot, table};
         if (a.turn[slot] != 0.5f || a.speed[slot] != 0.3f)
@@ -249,8 +270,10 @@ std::optional<Breach> ReleaseAndCheck(World& world, RandomSource& random, std::i
         if (p.x[slot] != ExpectedPlantCoordinate(x) || p.y[slot] != ExpectedPlantCoordinate(y))
             return Breach{"a plant lands on the nearest pixel, ties to even, saturated", slot,
                           table};
-        if (p.size[slot] < 1 || p.size[slot] > 40)
-            return Breach{"a newcomer plant has size 1..40", slot, table};
+        if (p.size[slot] < 1 || p.size[slot] > std::max(rules.seedling_spread, 1))
+            return Breach{"a newcomer plant has its rules' seedling size (1..40 under the "
+                          "window's)",
+                          slot, table};
         expected.plants.x[slot] = p.x[slot];
         expected.plants.y[slot] = p.y[slot];
         expected.plants.size[slot] = p.size[slot];

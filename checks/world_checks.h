@@ -9,6 +9,7 @@
 
 #include "display/canvas.h"
 #include "sim/random_source.h"
+#include "sim/rules.h"
 #include "sim/world.h"
 
 namespace morvane::fuzz {
@@ -28,16 +29,19 @@ struct Breach {
 // not count), so the sweep must stand at ticks_run modulo 4961. Returns the first broken rule.
 // Not for the moment after a release: a newcomer put off the world lives there until the next
 // tick's pass sees it.
-std::optional<Breach> CheckWorldInvariants(const World& world, std::uint64_t ticks_run);
+// Under other rules than the window's, sizes and energies have the bounds those rules give.
+std::optional<Breach> CheckWorldInvariants(const World& world, std::uint64_t ticks_run,
+                                           const Rules& rules = WindowRules);
 
 // Runs one tick and checks the world it leaves, on its own and against the one it found.
-std::optional<Breach> TickAndCheck(World& world, RandomSource& random, Canvas& space,
-                                   Canvas& graph);
+std::optional<Breach> TickAndCheck(World& world, RandomSource& random, Canvas& space, Canvas& graph,
+                                   const Rules& rules = WindowRules);
 
 // Delivers one mouse release on the world canvas and checks what it did: a newcomer in the
 // lowest free slot with the release's coordinates, or nothing changed and nothing drawn.
 std::optional<Breach> ReleaseAndCheck(World& world, RandomSource& random, std::int16_t button,
-                                      std::int16_t shift, float x, float y);
+                                      std::int16_t shift, float x, float y,
+                                      const Rules& rules = WindowRules);
 
 // The whole pixel a plant put down at v lies on, worked out independently of the core: v
 // rounded to the nearest whole number, ties to the even one, saturated to the 16-bit range;

@@ -51,7 +51,8 @@ const RunState& Base()
         morvane::Scene scene = morvane::FreshScene();
         morvane::Tallying counting_c(c.since_row);
         for (int t = 0; t < 300; ++t)
-            morvane::RunTick(scene.world, scene.random, c.space, c.graph, &counting_c);
+            morvane::RunTick(scene.world, scene.random, morvane::WindowRules, c.space, c.graph,
+                             &counting_c);
         c.world = scene.world;
         c.random = scene.random;
         c.ticks_run = 300;

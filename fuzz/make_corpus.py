@@ -14,6 +14,7 @@ import sys
 
 FRESH, POPULATED, FULL = 0, 1, 2
 SEEDED = 4
+OTHER_RULES = 8  # the next 8 bytes (after the seed's) seed a draw of other rules
 LEFT, RIGHT, MIDDLE = 0, 1, 2  # button bytes, low two bits
 
 
@@ -75,6 +76,11 @@ SEEDS = {
     # One release at a NaN height and one tick: the steering's rough arc tangent once turned
     # such an animal, where its NaN bearing steers neither way.
     "nan-height-keeps-heading": bytes([FRESH]) + release(LEFT, 100, NAN) + ticks(1),
+    # Other rules drawn across their ranges (the 8 bytes after the seed's seed them).
+    "other-rules-fresh": bytes([FRESH | OTHER_RULES]) + struct.pack("<Q", 28)
+    + burst(LEFT, 40, 200, 200, 0.25, 0.25) + burst(RIGHT, 60, 10, 10, 7.5, 6.5) + ticks(400),
+    "other-rules-populated": bytes([POPULATED | SEEDED | OTHER_RULES])
+    + struct.pack("<QQ", 7, 0x5EED0F0123456789) + pixel(LEFT, 248, 214) + ticks(300),
     "rounding-ties": bytes([FRESH])
     + b"".join(pixel(RIGHT, k + 0.5, 428 - k - 0.5) for k in range(-3, 40, 3))
     + ticks(100),

@@ -6,7 +6,9 @@
 // The input, read front to back (missing bytes read as 0):
 //   byte 0     the start: low two bits 1 = the populated scene (24,800 quiet ticks), 2 = both
 //              tables full, else the fresh world; bit 2 set = the next 8 bytes are a seed for
-//              the random source, else the scene's own source continues
+//              the random source, else the scene's own source continues; bit 3 set = the next
+//              8 bytes (after the seed's) seed a draw of other rules (checks/rule_draws.h),
+//              under which the world then runs, else the window's rules
 //   then records, each led by a byte whose low two bits say what it is:
 //     0  ticks    1 byte n: run n + 1 ticks
 //     1  release  button, shift (1 byte each), x, y (4 bytes each, any float bit pattern)
@@ -30,6 +32,7 @@
 
 #include "checks/first_difference.h"
 #include "checks/reference_tick.h"
+#include "checks/rule_draws.h"
 #include "checks/world_checks.h"
 #include "display/canvas.h"
 #include "fuzz/byte_reader.h"
@@ -94,6 +97,10 @@ public:
         const std::uint8_t start = in_.Byte();
         scene_ = StartingScene(start);
         if (start & 4u) scene_.random = morvane::RandomSource::FromSeed(in_.Bits(8));
+        if (start & 8u) {
+            morvane::RandomSource draws = morvane::RandomSource::FromSeed(in_.Bits(8));
+            scene_.rules = morvane::DrawRules(draws);
+        }
         reference_ = scene_;
     }
 
@@ -136,11 +143,11 @@ private:
     {
         for (int k = 0; k < count && ticks_ < MaxTicksPerInput; ++k, ++ticks_) {
             std::snprintf(context_, sizeof context_, "after tick %d of the input", ticks_ + 1);
-            if (auto breach =
-                    morvane::fuzz::TickAndCheck(scene_.world, scene_.random, space_, graph_))
+            if (auto breach = morvane::fuzz::TickAndCheck(scene_.world, scene_.random, space_,
+                                                          graph_, scene_.rules))
                 morvane::fuzz::Abort(*breach, context_);
-            morvane::reference::RunTick(reference_.world, reference_.random, reference_space_,
-                                        reference_graph_);
+            morvane::reference::RunTick(reference_.world, reference_.random, reference_.rules,
+                                        reference_space_, reference_graph_);
             Agree(morvane::reference::FirstDifference(
                 {scene_.world, scene_.random, space_, graph_},
                 {reference_.world, reference_.random, reference_space_, reference_graph_}));
@@ -152,10 +159,11 @@ private:
         std::snprintf(context_, sizeof context_,
                       "releasing button %d at (%a, %a) after %d ticks of the input", button, x, y,
                       ticks_);
-        if (auto breach =
-                morvane::fuzz::ReleaseAndCheck(scene_.world, scene_.random, button, shift, x, y))
+        if (auto breach = morvane::fuzz::ReleaseAndCheck(scene_.world, scene_.random, button, shift,
+                                                         x, y, scene_.rules))
             morvane::fuzz::Abort(*breach, context_);
-        morvane::reference::space_MouseUp(reference_.world, reference_.random, button, shift, x, y);
+        morvane::reference::space_MouseUp(reference_.world, reference_.random, reference_.rules,
+                                          button, shift, x, y);
         Agree(morvane::reference::FirstDifference(scene_.world, scene_.random, reference_.world,
                                                   reference_.random));
     }

@@ -16,6 +16,7 @@
 #include "python/locked_world.h"
 #include "python/python_arguments.h"
 #include "python/python_world.h"
+#include "sim/rule_book.h"
 #include "sim/world_columns.h"
 
 namespace py = pybind11;
@@ -111,6 +112,112 @@ void Step(py::handle self, const py::object& ticks)
     if (stopped) throw py::error_already_set(); // the handler's exception, KeyboardInterrupt
 }
 
+// A rule as Python spells it: mating_energy for mating-energy.
+std::string PythonName(const morvane::RuleEntry& rule)
+{
+    std::string name = rule.name;
+    for (char& c : name)
+        if (c == '-') c = '_';
+    return name;
+}
+
+std::string PythonRuleNames()
+{
+    std::string names;
+    for (const morvane::RuleEntry& rule : morvane::RuleBook) {
+        if (!names.empty()) names += ", ";
+        names += PythonName(rule);
+    }
+    return names;
+}
+
+// Rules(**changes): the window's rules with the changes made, each checked as morvane-lab checks
+// --rule, and the whole as a fresh world checks it.
+morvane::Rules RulesFrom(const py::kwargs& changes)
+{
+    morvane::Rules rules;
+    for (const auto& [key, value] : changes) {
+        std::string name = py::str(key);
+        for (char& c : name)
+            if (c == '_') c = '-';
+        const morvane::RuleEntry* rule = morvane::RuleNamed(name);
+        if (!rule)
+            throw Refused("unknown rule " + std::string(py::repr(key)) + " (expected " +
+                          PythonRuleNames() + ")");
+        morvane::SetRule(rules, *rule, morvane::python::Decimal(rule->name, value));
+    }
+    morvane::CheckRulesHold(rules);
+    return rules;
+}
+
+// The rules= of World(), which must be a Rules: a dict or a number there is a slip.
+morvane::Rules RulesGiven(const py::object& rules)
+{
+    if (!py::isinstance<morvane::Rules>(rules))
+        throw Refused("rules " + std::string(py::repr(rules)) +
+                      " is not a morvane.Rules (make one with morvane.Rules(name=value, ...))");
+    return rules.cast<morvane::Rules>();
+}
+
+py::object RuleValue(const morvane::Rules& rules, const morvane::RuleEntry& rule)
+{
+    if (rule.whole) return py::int_(rules.*rule.whole);
+    return py::float_(rules.*rule.real);
+}
+
+void DefineRules(py::module_& m)
+{
+    py::class_<morvane::Rules> rules_class(
+        m, "Rules",
+        "The rules a world runs by. Rules() is the window's; Rules(speed_mutation=0.25, ...) "
+        "changes the rules named, each held to its range as morvane-lab's --rule holds it "
+        "(see morvane-lab --help). A value: equal when every rule is, hashable, never changed "
+        "in place.");
+    rules_class.def(py::init([](const py::kwargs& changes) { return RulesFrom(changes); }));
+    for (const morvane::RuleEntry& rule : morvane::RuleBook) {
+        const std::string doc = std::string(rule.meaning) + " (" + morvane::RangeText(rule) +
+                                "; the window's: " + morvane::RuleText(morvane::WindowRules, rule) +
+                                ")";
+        rules_class.def_property_readonly(
+            PythonName(rule).c_str(),
+            [&rule](const morvane::Rules& rules) { return RuleValue(rules, rule); }, doc.c_str());
+    }
+    rules_class
+        .def("__eq__",
+             [](const morvane::Rules& a, const py::object& b) {
+                 return py::isinstance<morvane::Rules>(b) && a == b.cast<morvane::Rules>();
+             })
+        .def("__hash__",
+             [](const morvane::Rules& rules) {
+                 py::list values;
+                 for (const auto& rule : morvane::RuleBook)
+                     values.append(RuleValue(rules, rule));
+                 return py::hash(py::tuple(values));
+             })
+        .def(
+            "to_dict",
+            [](const morvane::Rules& rules) {
+                py::dict values;
+                for (const auto& rule : morvane::RuleBook)
+                    values[PythonName(rule).c_str()] = RuleValue(rules, rule);
+                return values;
+            },
+            "Every rule by its Python name, in morvane-lab's order.")
+        .def("__repr__", [](const morvane::Rules& rules) {
+            // Only the rules that differ from the window's: Rules() reads back as it is.
+            std::string changed;
+            for (const auto& rule : morvane::RuleBook)
+                if (rule.Of(rules) != rule.Of(morvane::WindowRules)) {
+                    // Appended piece by piece: GCC 12 warns falsely on "text" + std::string.
+                    if (!changed.empty()) changed += ", ";
+                    changed += PythonName(rule);
+                    changed += '=';
+                    changed += morvane::RuleText(rules, rule);
+                }
+            return "morvane.Rules(" + changed + ")";
+        });
+}
+
 std::unique_ptr<LockedWorld> Boxed(PythonWorld world)
 {
     return std::make_unique<LockedWorld>(std::move(world));
@@ -141,6 +248,7 @@ PYBIND11_MODULE(_core, m)
               "morvane-lab and the window run it, and look at its tables and canvases as numpy "
               "arrays.";
     py::register_exception<Refused>(m, "Refused", PyExc_ValueError);
+    DefineRules(m);
 
     py::class_<AnimalsView> animals(m, "Animals",
                                     "The animal table's 251 slots as read-only float32 and int16 "
@@ -176,16 +284,20 @@ PYBIND11_MODULE(_core, m)
         "that reads or changes it whole (step, release, checkpoint, fork, pickling, copying, "
         "hash, ticks_run, counts) waits for the one before to finish.");
     world_class
-        .def(py::init([](const py::object& seed, bool canvases) {
-                 if (seed.is_none()) return Boxed(PythonWorld(std::nullopt, canvases));
-                 return Boxed(PythonWorld(WholeNumber("seed", seed), canvases));
+        .def(py::init([](const py::object& seed, bool canvases, const py::object& rules) {
+                 const morvane::Rules asked =
+                     rules.is_none() ? morvane::WindowRules : RulesGiven(rules);
+                 if (seed.is_none()) return Boxed(PythonWorld(std::nullopt, canvases, asked));
+                 return Boxed(PythonWorld(WholeNumber("seed", seed), canvases, asked));
              }),
              py::arg("seed") = py::none(), py::kw_only(), py::arg("canvases") = true,
+             py::arg("rules") = py::none(),
              "A fresh, empty world. seed (0 to 2**64 - 1) starts its random source; None is the "
              "window program's fixed state (seed 42), as morvane-lab without --seed. With "
              "canvases=False it draws on canvases that keep nothing, as morvane-lab does unless "
              "an output needs them: the same world, about 7 % faster, but without space, graph "
-             "or checkpoint (and so without pickling).")
+             "or checkpoint (and so without pickling). rules (a morvane.Rules) are the rules it "
+             "runs by; None is the window's.")
         .def("step", &Step, py::arg("ticks") = 1,
              "Runs this many whole ticks (default 1). The GIL is released while they run, so "
              "worlds on several threads step in parallel; a second call on this world waits for "
@@ -208,6 +320,9 @@ PYBIND11_MODULE(_core, m)
         .def_property_readonly(
             "ticks_run", [](py::handle self) { return Held(self)->Run().ticks_run; },
             "Ticks run since the world was created.")
+        .def_property_readonly(
+            "rules", [](py::handle self) { return Held(self)->Run().rules; },
+            "The rules it runs by (a morvane.Rules), kept by its checkpoints and forks.")
         .def_property_readonly(
             "counts",
             [](py::handle self) {

@@ -2,8 +2,8 @@
 
 namespace morvane::python {
 
-PythonWorld::PythonWorld(std::optional<std::uint64_t> seed, bool canvases)
-    : run_(WorldRun::Fresh(seed))
+PythonWorld::PythonWorld(std::optional<std::uint64_t> seed, bool canvases, const Rules& rules)
+    : run_(WorldRun::Fresh(seed, rules))
 {
     if (!canvases)
         run_.State().space = Canvas::Discarding(), run_.State().graph = Canvas::Discarding();

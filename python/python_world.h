@@ -22,7 +22,8 @@ public:
     // `canvases` it draws on canvases that keep nothing, as morvane-lab does unless an output
     // needs them: the world is the same, its pictures are not kept, and it cannot be kept
     // itself, since a checkpoint holds them.
-    PythonWorld(std::optional<std::uint64_t> seed, bool canvases);
+    // Under `rules`; throws Refused for rules that do not hold together.
+    PythonWorld(std::optional<std::uint64_t> seed, bool canvases, const Rules& rules = WindowRules);
     // The world a checkpoint kept; throws Refused naming what is wrong with the bytes.
     static PythonWorld FromCheckpoint(std::string_view bytes);
 

@@ -5,6 +5,8 @@
 
 #include "sim/byte_codec.h"
 #include "sim/file_envelope.h"
+#include "sim/rule_book.h"
+#include "sim/run_refused.h"
 #include "sim/world_columns.h"
 
 #include <zlib.h>
@@ -13,6 +15,8 @@
 #include <array>
 #include <cstring>
 #include <limits>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace morvane {
@@ -20,9 +24,65 @@ namespace morvane {
 namespace {
 
 constexpr FileKind CheckpointFile{"MORVCKPT", CheckpointFormatVersion, MostCheckpointBytes,
-                                  "checkpoint"};
+                                  "checkpoint", OldestCheckpointFormatRead};
 constexpr std::size_t MostVersionText = 64; // the program version recorded, in bytes
 constexpr std::uint64_t MostAnimalsEntered = std::uint64_t{1} << 62;
+constexpr std::size_t MostRuleName = 64;
+
+// The run's rules, each by name with its value as a double, in the rule book's order.
+void WriteRules(EnvelopeWriter& w, const Rules& rules)
+{
+    w.Number(static_cast<std::uint16_t>(RuleBook.size()));
+    for (const RuleEntry& rule : RuleBook) {
+        const std::string_view name = rule.name;
+        w.Number(static_cast<std::uint8_t>(name.size()));
+        w.Bytes(name);
+        w.Double(rule.Of(rules));
+    }
+}
+
+// The rules as the file holds them, before they are checked.
+using KeptRules = std::vector<std::pair<std::string_view, double>>;
+
+// Reads the rules' names and values; a count or a name's length no writer gives is damage,
+// or the checksum's failure when that fails too.
+KeptRules ReadKeptRules(EnvelopeReader<CheckpointError>& r)
+{
+    const auto refuse = [&r](const char* problem) {
+        throw CheckpointError(r.Intact() ? problem : "corrupt (checksum)");
+    };
+    const auto count = r.Number<std::uint16_t>();
+    if (count != RuleBook.size()) refuse("corrupt (the count of its rules)");
+    KeptRules kept;
+    for (std::uint16_t k = 0; k < count; ++k) {
+        const auto name_size = r.Number<std::uint8_t>();
+        if (name_size > MostRuleName) refuse("corrupt (a rule's name)");
+        const std::string_view name = r.Bytes(name_size);
+        kept.emplace_back(name, r.Double());
+    }
+    return kept;
+}
+
+// Every rule once, each in its range, and all of them holding together: rules no writer
+// wrote are damage.
+Rules CheckedRules(const KeptRules& kept)
+{
+    Rules rules;
+    std::array<bool, RuleBook.size()> seen{};
+    try {
+        for (const auto& [name, value] : kept) {
+            const RuleEntry* rule = RuleNamed(name);
+            if (!rule || seen[static_cast<std::size_t>(rule - RuleBook.data())])
+                throw CheckpointError("corrupt (a rule's name)");
+            seen[static_cast<std::size_t>(rule - RuleBook.data())] = true;
+            SetRule(rules, *rule, value);
+        }
+        CheckRulesHold(rules);
+    } catch (const RunRefused& refused) {
+        throw CheckpointError(std::string("corrupt (") + refused.what() + ")");
+    }
+    return rules;
+}
 
 // The checkpoint's own runs of values: the tables' columns and the canvases' pixels.
 class Writer : public ByteWriter {
@@ -177,11 +237,17 @@ std::string WriteCheckpoint(const RunState& run, std::string_view program_versio
         throw std::runtime_error("zlib could not compress a checkpoint");
     packed.resize(packed_size);
 
-    EnvelopeWriter w(CheckpointFile);
+    // A world under the window's rules is kept as format version 1 always kept one, byte for
+    // byte, so that every reader since the first goes on with it; only other rules need 2.
+    const bool window_rules = run.rules == WindowRules;
+    FileKind kind = CheckpointFile;
+    if (window_rules) kind.version = OldestCheckpointFormatRead;
+    EnvelopeWriter w(kind);
     w.Number(WorldRulesVersion);
     const std::string_view version = program_version.substr(0, MostVersionText);
     w.Number(static_cast<std::uint16_t>(version.size()));
     w.Bytes(version);
+    if (!window_rules) WriteRules(w, run.rules);
     w.Number(static_cast<std::uint64_t>(state.size()));
     w.Number(static_cast<std::uint64_t>(packed.size()));
     w.Bytes(packed);
@@ -191,19 +257,21 @@ std::string WriteCheckpoint(const RunState& run, std::string_view program_versio
 RunState ReadCheckpoint(std::string_view bytes)
 {
     EnvelopeReader<CheckpointError> r(bytes, CheckpointFile);
-    const auto rules = r.Number<std::uint32_t>();
+    const auto rules_version = r.Number<std::uint32_t>();
     const auto version_size = r.Number<std::uint16_t>();
     // A length no writer gives: the version itself is at fault if the checksum holds.
     if (version_size > MostVersionText)
         throw CheckpointError(r.Intact() ? "corrupt (the program version)" : "corrupt (checksum)");
     r.Bytes(version_size);
+    // Format version 1 kept no rules: it was written when every world ran the window's.
+    const KeptRules kept_rules = r.Version() >= 2 ? ReadKeptRules(r) : KeptRules{};
     const auto state_size = r.Number<std::uint64_t>();
     const auto packed_size = r.Number<std::uint64_t>();
     // A file cut short is named so, though its checksum cannot hold either.
     if (packed_size > r.Left() || r.Left() - packed_size < 4) throw CheckpointError("truncated");
     r.RefuseUnlessWhole();
-    if (rules != WorldRulesVersion)
-        throw CheckpointError("written under world rules version " + std::to_string(rules) +
+    if (rules_version != WorldRulesVersion)
+        throw CheckpointError("written under world rules version " + std::to_string(rules_version) +
                               "; this program follows version " +
                               std::to_string(WorldRulesVersion));
     const std::string_view packed = r.Bytes(packed_size);
@@ -218,7 +286,9 @@ RunState ReadCheckpoint(std::string_view bytes)
                    static_cast<uLong>(packed.size())) != Z_OK ||
         unpacked != expected)
         throw CheckpointError("corrupt (the compressed state)");
-    return FromState(state);
+    RunState run = FromState(state);
+    run.rules = r.Version() >= 2 ? CheckedRules(kept_rules) : WindowRules;
+    return run;
 }
 
 } // namespace morvane

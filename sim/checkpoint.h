@@ -13,8 +13,11 @@
 
 namespace morvane {
 
-// Raised when the version of the format changes what a reader must do.
-inline constexpr std::uint32_t CheckpointFormatVersion = 1;
+// Raised when the version of the format changes what a reader must do. Version 2 keeps the
+// run's rules; a version 1 checkpoint, which has none, is of a world under the window's, and
+// such a world is still written as one.
+inline constexpr std::uint32_t CheckpointFormatVersion = 2;
+inline constexpr std::uint32_t OldestCheckpointFormatRead = 1;
 // Raised whenever a change to the world's rules would make an old world continue differently.
 inline constexpr std::uint32_t WorldRulesVersion = 1;
 // No checkpoint is longer (one is at most about 1 MB, its state uncompressed): a reader need
@@ -31,8 +34,9 @@ struct CheckpointError : std::runtime_error {
 // that comes before it. `program_version` is recorded for people, not checked.
 std::string WriteCheckpoint(const RunState& run, std::string_view program_version);
 
-// Reads what WriteCheckpoint wrote. Throws CheckpointError for anything else, whatever the
-// bytes: another file, a truncated or corrupted one, a newer format, other world rules.
+// Reads what WriteCheckpoint wrote, now or in format version 1. Throws CheckpointError for
+// anything else, whatever the bytes: another file, a truncated or corrupted one, a newer
+// format, other world rules, rules out of their ranges.
 RunState ReadCheckpoint(std::string_view bytes);
 
 } // namespace morvane

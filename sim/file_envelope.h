@@ -15,10 +15,11 @@ namespace morvane {
 
 // What sets one kind of kept file apart from the others.
 struct FileKind {
-    std::string_view magic; // the file's first bytes
-    std::uint32_t version;  // the format version this program writes and reads
-    std::size_t most_bytes; // no file of this kind is longer, so a reader never takes in more
-    const char* name;       // for the refusals: "not a checkpoint", "longer than any checkpoint"
+    std::string_view magic;   // the file's first bytes
+    std::uint32_t version;    // the format version this program writes and reads
+    std::size_t most_bytes;   // no file of this kind is longer, so a reader never takes in more
+    const char* name;         // for the refusals: "not a checkpoint", "longer than any checkpoint"
+    std::uint32_t oldest = 0; // the oldest format version still read; 0 when only `version` is
 };
 
 // A file of one kind as it is written: the magic and the format version are already there,
@@ -62,12 +63,13 @@ public:
     bool Intact() const { return check_.intact; }
 
     // Refuses a file whose checksum does not hold, then one of an older format version than
-    // this program's (none was ever written, so it is damaged). A format may look at its
+    // this program reads (none was ever written, so it is damaged). A format may look at its
     // header first, to name a truncation as one.
     void RefuseUnlessWhole() const
     {
         if (!check_.intact) throw Error("corrupt (checksum)");
-        if (check_.version != kind_.version)
+        const std::uint32_t oldest = kind_.oldest == 0 ? kind_.version : kind_.oldest;
+        if (check_.version < oldest || check_.version > kind_.version)
             throw Error("corrupt (format version " + std::to_string(check_.version) + ")");
     }
 

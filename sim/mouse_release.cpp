@@ -5,11 +5,11 @@
 
 namespace morvane {
 
-int space_MouseUp(World& world, RandomSource& random, std::int16_t button, std::int16_t /*shift*/,
-                  float x, float y)
+int space_MouseUp(World& world, RandomSource& random, const Rules& rules, std::int16_t button,
+                  std::int16_t /*shift*/, float x, float y)
 {
-    if (button == LeftButton) return AddAnimal(world, random, x, y, 0.5, 0.3);
-    if (button == RightButton) return AddPlant(world, random, x, y);
+    if (button == LeftButton) return AddAnimal(world, random, rules, x, y, 0.5, 0.3);
+    if (button == RightButton) return AddPlant(world, random, rules, x, y);
     return -1;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "sim/random_source.h"
+#include "sim/rules.h"
 #include "sim/world.h"
 
 namespace morvane {
@@ -21,9 +22,9 @@ inline constexpr std::int16_t X2Button = 16;
 
 // button: one of the codes above, or any other value (which does nothing); shift (modifier
 // keys) is ignored; x, y in world canvas pixels, used unchanged even off the world. Left adds
-// a slow newcomer (turn 0.5, speed 0.3), right a plant. Returns the slot the newcomer took in
-// its table, or -1 when nothing was born (a full table, another button).
-int space_MouseUp(World& world, RandomSource& random, std::int16_t button, std::int16_t shift,
-                  float x, float y);
+// a slow newcomer (turn 0.5, speed 0.3, whatever the rules), right a plant. Returns the slot the
+// newcomer took in its table, or -1 when nothing was born (a full table, another button).
+int space_MouseUp(World& world, RandomSource& random, const Rules& rules, std::int16_t button,
+                  std::int16_t shift, float x, float y);
 
 } // namespace morvane

@@ -13,16 +13,16 @@ namespace {
 bool OutsideWorld(int x, int y) { return x > WorldMaxX || x < 0 || y < 0 || y > WorldMaxY; }
 
 // A plant scattered anywhere: x before y, each rounded to single precision first.
-void AddPlantAtRandom(World& world, RandomSource& random)
+void AddPlantAtRandom(World& world, RandomSource& random, const Rules& rules)
 {
     const float x = static_cast<float>(static_cast<double>(random.Uniform()) * WorldMaxX);
     const float y = static_cast<float>(static_cast<double>(random.Uniform()) * WorldMaxY);
-    AddPlant(world, random, x, y);
+    AddPlant(world, random, rules, x, y);
 }
 
-} // namespace
-
-MORVANE_HOT_PATH int PlantPhase(World& world, RandomSource& random, Canvas& space)
+// The pass itself, built into PlantPhase twice (see there).
+[[gnu::always_inline]] inline int PlantPass(World& world, RandomSource& random, const Rules& rules,
+                                            Canvas& space)
 {
     PlantTable& p = world.plants;
     int count = 0;
@@ -40,14 +40,14 @@ MORVANE_HOT_PATH int PlantPhase(World& world, RandomSource& random, Canvas& spac
         // Growth: a living plant grows by one.
         if (p.size[s] > 0) ++p.size[s];
 
-        // Seeding: past size 100 a plant shrinks back to a random size 0..19 (0 kills it) and
-        // drops a seedling where it stands; one time in 200 a second one lands anywhere. A new
-        // size of 0 frees this slot, so with no lower slot free the seedling lands right here
-        // and is drawn in this same visit.
-        if (p.size[s] > PlantFullSize) {
-            p.size[s] = static_cast<std::int16_t>(random.Below(20));
-            AddPlant(world, random, p.x[s], p.y[s]);
-            if (random.Below(200) == 0) AddPlantAtRandom(world, random);
+        // Seeding: past seeding-size a plant shrinks back to a random size below
+        // regrowth-spread (0 kills it) and drops a seedling where it stands; one time in
+        // far-seed-chance a second one lands anywhere. A new size of 0 frees this slot, so with
+        // no lower slot free the seedling lands right here and is drawn in this same visit.
+        if (p.size[s] > rules.seeding_size) {
+            p.size[s] = static_cast<std::int16_t>(random.Below(rules.regrowth_spread));
+            AddPlant(world, random, rules, p.x[s], p.y[s]);
+            if (random.Below(rules.far_seed_chance) == 0) AddPlantAtRandom(world, random, rules);
         }
 
         // Draw and count the living, brighter green the bigger.
@@ -57,12 +57,24 @@ MORVANE_HOT_PATH int PlantPhase(World& world, RandomSource& random, Canvas& spac
         }
     }
 
-    // Top-up: the chance is drawn every tick, whatever the count; with fewer than five
-    // plants alive, one in a hundred ticks brings a newcomer at a random place.
+    // Top-up: the chance is drawn every tick, whatever the count; with fewer than
+    // plant-top-up-below plants alive, one tick in top-up-chance brings a newcomer at a random
+    // place.
     const float chance = random.Uniform();
-    if (count < PlantTopUpBelow && static_cast<int>(static_cast<double>(chance) * 100) == 0)
-        AddPlantAtRandom(world, random);
+    if (count < rules.plant_top_up_below &&
+        static_cast<int>(static_cast<double>(chance) * rules.top_up_chance) == 0)
+        AddPlantAtRandom(world, random, rules);
     return count;
+}
+
+} // namespace
+
+// As the animal pass is: built with the window's rules folded in, and again for any others.
+MORVANE_HOT_PATH int PlantPhase(World& world, RandomSource& random, const Rules& rules,
+                                Canvas& space)
+{
+    if (rules == WindowRules) return PlantPass(world, random, WindowRules, space);
+    return PlantPass(world, random, rules, space);
 }
 
 } // namespace morvane

@@ -61,14 +61,15 @@ private:
 TickCounts RunBookedTick(RunState& run, LifeStory& story)
 {
     Bookkeeper books(run, story, run.ticks_run + 1);
-    const TickCounts counts = RunTick(run.world, run.random, run.space, run.graph, &books);
+    const TickCounts counts =
+        RunTick(run.world, run.random, run.rules, run.space, run.graph, &books);
     ++run.ticks_run;
     return counts;
 }
 
 int DeliverRelease(RunState& run, std::int16_t button, float x, float y, LifeStory& story)
 {
-    const int slot = space_MouseUp(run.world, run.random, button, 0, x, y);
+    const int slot = space_MouseUp(run.world, run.random, run.rules, button, 0, x, y);
     if (slot >= 0 && button == LeftButton)
         Bookkeeper(run, story, run.ticks_run).Released(run.world, slot);
     return slot;

@@ -8,6 +8,7 @@
 #include "sim/life_tally.h"
 #include "sim/pedigree.h"
 #include "sim/random_source.h"
+#include "sim/rules.h"
 #include "sim/world.h"
 
 namespace morvane {
@@ -15,6 +16,7 @@ namespace morvane {
 struct RunState {
     World world;
     RandomSource random;
+    Rules rules;                    // the window's, unless a front end was asked for others
     Canvas space = Canvas::Space(); // both canvases, pixel for pixel
     Canvas graph = Canvas::Graph();
     std::uint64_t ticks_run = 0; // ticks since the world was created

@@ -7,30 +7,30 @@
 
 namespace morvane {
 
-Scene FreshScene() { return Scene{World{}, RandomSource{}}; }
+Scene FreshScene(const Rules& rules) { return Scene{World{}, RandomSource{}, rules}; }
 
-Scene PopulatedScene(int ticks)
+Scene PopulatedScene(int ticks, const Rules& rules)
 {
-    Scene scene = FreshScene();
+    Scene scene = FreshScene(rules);
     Canvas space = Canvas::Discarding();
     Canvas graph = Canvas::Discarding();
     for (int t = 0; t < ticks; ++t)
-        RunTick(scene.world, scene.random, space, graph);
+        RunTick(scene.world, scene.random, scene.rules, space, graph);
     return scene;
 }
 
-Scene FullTablesScene()
+Scene FullTablesScene(const Rules& rules)
 {
-    Scene scene = FreshScene();
+    Scene scene = FreshScene(rules);
     for (int i = 0; i < AnimalSlots; ++i) {
         const float x = static_cast<float>(static_cast<double>(scene.random.Uniform()) * WorldMaxX);
         const float y = static_cast<float>(static_cast<double>(scene.random.Uniform()) * WorldMaxY);
-        AddAnimal(scene.world, scene.random, x, y, 0.5, 0.5);
+        AddAnimal(scene.world, scene.random, scene.rules, x, y, 0.5, 0.5);
     }
     for (int s = 0; s < PlantSlots; ++s) {
         const float x = static_cast<float>(static_cast<double>(scene.random.Uniform()) * WorldMaxX);
         const float y = static_cast<float>(static_cast<double>(scene.random.Uniform()) * WorldMaxY);
-        AddPlant(scene.world, scene.random, x, y);
+        AddPlant(scene.world, scene.random, scene.rules, x, y);
     }
     return scene;
 }

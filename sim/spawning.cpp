@@ -20,7 +20,8 @@ template <typename Occupancy> int LowestFreeSlot(const Occupancy& occupancy)
 
 } // namespace
 
-int AddAnimal(World& world, RandomSource& random, double x, double y, double turn, double speed)
+int AddAnimal(World& world, RandomSource& random, const Rules& rules, double x, double y,
+              double turn, double speed)
 {
     AnimalTable& a = world.animals;
     const int slot = LowestFreeSlot(a.energy);
@@ -28,21 +29,22 @@ int AddAnimal(World& world, RandomSource& random, double x, double y, double tur
     a.x[slot] = static_cast<float>(x);
     a.y[slot] = static_cast<float>(y);
     a.heading[slot] = static_cast<float>(static_cast<double>(random.Uniform()) * 360 * OneDegree);
-    a.energy[slot] = static_cast<std::int16_t>(random.Below(500) + 200);
+    a.energy[slot] = static_cast<std::int16_t>(random.Below(rules.newborn_energy_spread) +
+                                               rules.newborn_energy_min);
     a.turn[slot] = static_cast<float>(turn);
     a.speed[slot] = static_cast<float>(speed);
     // mode and target stay as the previous occupant left them.
     return slot;
 }
 
-int AddPlant(World& world, RandomSource& random, double x, double y)
+int AddPlant(World& world, RandomSource& random, const Rules& rules, double x, double y)
 {
     PlantTable& p = world.plants;
     const int slot = LowestFreeSlot(p.size);
     if (slot < 0) return -1;
     p.x[slot] = RoundToInt16(x);
     p.y[slot] = RoundToInt16(y);
-    p.size[slot] = static_cast<std::int16_t>(random.Below(40) + 1);
+    p.size[slot] = static_cast<std::int16_t>(random.Below(rules.seedling_spread) + 1);
     return slot;
 }
 

@@ -8,11 +8,11 @@
 
 namespace morvane {
 
-TickCounts RunTick(World& world, RandomSource& random, Canvas& space, Canvas& graph,
-                   LifeWatcher* watcher)
+TickCounts RunTick(World& world, RandomSource& random, const Rules& rules, Canvas& space,
+                   Canvas& graph, LifeWatcher* watcher)
 {
-    const int animals = AnimalPhase(world, random, space, watcher);
-    const int plants = PlantPhase(world, random, space);
+    const int animals = AnimalPhase(world, random, rules, space, watcher);
+    const int plants = PlantPhase(world, random, rules, space);
     const SweepStep step = AdvanceSweep(world, random);
     PlotPopulation(graph, {step.sweep, plants, animals, step.plant_shade, step.animal_shade});
     return {animals, plants};

@@ -12,6 +12,7 @@
 #include "sim/mouse_release.h"
 #include "sim/number_text.h"
 #include "sim/quoted_text.h"
+#include "sim/rule_book.h"
 #include "sim/world_hash.h"
 
 namespace morvane {
@@ -72,9 +73,12 @@ ClosedRow CloseRow(RunState& run)
     return closed;
 }
 
-WorldRun WorldRun::Fresh(std::optional<std::uint64_t> seed)
+WorldRun WorldRun::Fresh(std::optional<std::uint64_t> seed, const Rules& rules)
 {
-    return WorldRun(FreshRun(seed.value_or(RandomSource::DefaultInitState)));
+    CheckRulesHold(rules);
+    RunState run = FreshRun(seed.value_or(RandomSource::DefaultInitState));
+    run.rules = rules;
+    return WorldRun(std::move(run));
 }
 
 void WorldRun::CloseRowIfDue()

@@ -14,6 +14,7 @@
 
 #include "sim/life_tally.h"
 #include "sim/run_book.h"
+#include "sim/run_refused.h"
 #include "sim/run_state.h"
 #include "sim/tick.h"
 
@@ -22,12 +23,6 @@ namespace morvane {
 // Ticks between statistics rows unless a front end is asked for others: each row counts the
 // births and deaths since the row before.
 inline constexpr std::uint64_t DefaultRowSpacing = 100;
-
-// A request a run cannot carry out.
-class RunRefused : public std::invalid_argument {
-public:
-    using std::invalid_argument::invalid_argument;
-};
 
 // The code of the button a release names: "left", "right" or "middle". Throws RunRefused
 // ("unknown button 'x' (expected left, right or middle)") for any other name.
@@ -56,8 +51,9 @@ ClosedRow CloseRow(RunState& run);
 class WorldRun {
 public:
     // A fresh world whose random source starts from `seed`, or the window's own fixed state
-    // without one.
-    static WorldRun Fresh(std::optional<std::uint64_t> seed);
+    // without one, run under `rules`. Throws RunRefused for rules that do not hold together
+    // (CheckRulesHold).
+    static WorldRun Fresh(std::optional<std::uint64_t> seed, const Rules& rules = WindowRules);
     // The run a checkpoint kept. Throws RunRefused ("checkpoint: truncated", ...).
     static WorldRun FromCheckpoint(std::string_view bytes);
     explicit WorldRun(RunState state) : state_(std::move(state)) {}

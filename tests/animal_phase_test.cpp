@@ -37,7 +37,7 @@ TEST(AnimalPhase, AnAnimalMovesAlongItsHeadingByItsSpeedErasingItsOldDotAndDrawi
     Canvas space = Canvas::Space();
     Paint(space, White);
 
-    AnimalPhase(world, random, space);
+    AnimalPhase(world, random, WindowRules, space);
 
     EXPECT_EQ(PositionOf(world, 0), pair(100.0f, 100.5f));
     EXPECT_EQ(PositionOf(world, 1), pair(200.5f, 100.0f));
@@ -65,7 +65,7 @@ TEST(AnimalPhase, TheWorldsEdgesAreInsideAndAnythingBeyondKillsAndStopsAtOnce)
     PlaceAnimal(world, 5, {.x = 50, .y = 429, .heading = 0, .speed = 0.01f});
     Canvas space = Canvas::Discarding();
 
-    EXPECT_EQ(AnimalPhase(world, random, space), 3);
+    EXPECT_EQ(AnimalPhase(world, random, WindowRules, space), 3);
 
     EXPECT_EQ(PositionOf(world, 0), pair(496.0f, 50.0f));
     EXPECT_EQ(PositionOf(world, 1), pair(50.0f, 429.0f));
@@ -84,13 +84,13 @@ TEST(AnimalPhase, AnAnimalThatTiresOutMakesOneMoreUnseenMove)
     PlaceAnimal(world, 0, {.x = 100, .y = 100, .speed = 1, .energy = 1});
     Canvas space = Canvas::Space();
 
-    EXPECT_EQ(AnimalPhase(world, random, space), 3);
+    EXPECT_EQ(AnimalPhase(world, random, WindowRules, space), 3);
     EXPECT_EQ(world.animals.energy[0], 0);
     EXPECT_EQ(world.animals.speed[0], 1.0f);
-    AnimalPhase(world, random, space);
+    AnimalPhase(world, random, WindowRules, space);
     EXPECT_EQ(world.animals.y[0], 102.0f);
     EXPECT_EQ(world.animals.speed[0], 0.0f);
-    AnimalPhase(world, random, space);
+    AnimalPhase(world, random, WindowRules, space);
     EXPECT_EQ(world.animals.y[0], 102.0f);
     EXPECT_EQ(PixelsOtherThan(space, Black), 1); // only the bystanders' dot
 }
@@ -105,7 +105,7 @@ TEST(AnimalPhase, ANewbornInAHigherSlotMovesTiresAndIsDrawnInTheSamePass)
     Canvas space = Canvas::Space();
     RandomSource random = start;
 
-    AnimalPhase(world, random, space);
+    AnimalPhase(world, random, WindowRules, space);
 
     const float speed = static_cast<float>(0.0 + DrawAt(start, 1) - 0.5);
     const double heading = NewbornHeading(DrawAt(start, 2));
@@ -145,7 +145,7 @@ TEST(AnimalPhase, ANewbornInALowerSlotKeepsItsBirthHeadingAndPlaceUntilTheNextPa
     Canvas space = Canvas::Discarding();
     RandomSource random = start;
 
-    AnimalPhase(world, random, space);
+    AnimalPhase(world, random, WindowRules, space);
 
     constexpr int First = 12; // slot 0's draws
     ASSERT_GT(world.animals.energy[0], 0);
@@ -174,7 +174,7 @@ TEST(AnimalPhase, AnAnimalTurnsByItsTurnTowardsItsTargetOrAwayWhenTheTurnIsNegat
     PlaceAnimal(world, 3, {.x = 400, .y = 300, .heading = 17.5f, .turn = 0.5f, .target = 3});
     Canvas space = Canvas::Discarding();
 
-    AnimalPhase(world, random, space);
+    AnimalPhase(world, random, WindowRules, space);
 
     EXPECT_EQ(world.animals.heading[0], 9.75f);
     EXPECT_EQ(world.animals.heading[1], -0.25f);
@@ -195,12 +195,12 @@ TEST(AnimalPhase, TheTopUpDrawIsAlwaysTakenButOnlyFewerThanThreeAnimalsInviteANe
         PlaceAnimal(two, i, {.x = 200, .y = 200});
 
     RandomSource random = start;
-    EXPECT_EQ(AnimalPhase(three, random, space), 3);
+    EXPECT_EQ(AnimalPhase(three, random, WindowRules, space), 3);
     EXPECT_EQ(LivingAnimals(three), 3);
     EXPECT_EQ(random, After(start, IdleAnimalPassDraws + 1));
 
     random = start;
-    EXPECT_EQ(AnimalPhase(two, random, space), 2); // the newcomer is not counted
+    EXPECT_EQ(AnimalPhase(two, random, WindowRules, space), 2); // the newcomer is not counted
     const int next = IdleAnimalPassDraws + 1;
     EXPECT_EQ(PositionOf(two, 0),
               pair(ScatteredX(DrawAt(start, next)), ScatteredY(DrawAt(start, next + 1))));

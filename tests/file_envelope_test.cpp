@@ -100,6 +100,20 @@ TEST(FileEnvelope, ABadChecksumANewerOrOlderVersionAndATruncatedOrForeignFileAre
     EXPECT_EQ(Opened(newer_damaged), "corrupt (checksum)");
     EXPECT_EQ(Opened(WithVersion(file, 2)), "corrupt (format version 2)");
     EXPECT_EQ(Opened(WithVersion(file, 0)), "corrupt (format version 0)");
+    // A kind that still reads an older version takes it and says which it is, and no older.
+    constexpr FileKind Lasting{"TESTFILE", 3, 64, "test file", 2};
+    for (const std::uint32_t version : {1u, 2u, 3u}) {
+        std::string outcome;
+        try {
+            EnvelopeReader<TestFileError> r(WithVersion(file, version), Lasting);
+            r.RefuseUnlessWhole();
+            outcome = "read as version " + std::to_string(r.Version());
+        } catch (const TestFileError& e) {
+            outcome = e.what();
+        }
+        EXPECT_EQ(outcome, version == 1 ? "corrupt (format version 1)"
+                                        : "read as version " + std::to_string(version));
+    }
     // Cut inside the magic or the version, a file is truncated; cut later, its checksum fails
     // before the body is read; read past the end of its body, it is truncated.
     for (const std::size_t cut : {0, 4, 8, 11})
@@ -157,13 +171,17 @@ TEST(FileEnvelope, ACheckpointAndASamplesFileRefuseWhatTheEnvelopeRefusesInTheSa
     const std::string samples = SamplesFile();
     ASSERT_EQ(Refusal(checkpoint), "read without complaint");
     ASSERT_EQ(SamplesRefusal(samples), "read without complaint");
-    for (const std::uint32_t version : {0u, 2u, 77u}) {
-        EXPECT_EQ(Refusal(WithVersion(checkpoint, version)),
-                  SamplesRefusal(WithVersion(samples, version)))
-            << version;
-    }
-    EXPECT_EQ(Refusal(WithVersion(checkpoint, 2)),
+    EXPECT_EQ(Refusal(WithVersion(checkpoint, 0)), "corrupt (format version 0)");
+    EXPECT_EQ(SamplesRefusal(WithVersion(samples, 0)), "corrupt (format version 0)");
+    // Each names the newest version it reads: checkpoints keep rules since version 2.
+    EXPECT_EQ(Refusal(WithVersion(checkpoint, 3)),
+              "format version 3 is newer than this program reads (2)");
+    EXPECT_EQ(SamplesRefusal(WithVersion(samples, 2)),
               "format version 2 is newer than this program reads (1)");
+    EXPECT_EQ(Refusal(WithVersion(checkpoint, 77)),
+              "format version 77 is newer than this program reads (2)");
+    EXPECT_EQ(SamplesRefusal(WithVersion(samples, 77)),
+              "format version 77 is newer than this program reads (1)");
     std::string damaged_checkpoint = checkpoint, damaged_samples = samples;
     damaged_checkpoint[checkpoint.size() / 2] ^= 0x10;
     damaged_samples[samples.size() / 2] ^= 0x10;

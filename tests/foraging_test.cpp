@@ -30,8 +30,8 @@ std::pair<int, int> TargetAfterGlancing(const World& world, const RandomSource& 
     World by_reference = world, by_core = world;
     RandomSource reference_random = start, core_random = start;
     Canvas space = Canvas::Discarding();
-    Forage(by_reference, reference_random, space, 0);
-    AnimalPhase(by_core, core_random, space);
+    Forage(by_reference, reference_random, WindowRules, space, 0);
+    AnimalPhase(by_core, core_random, WindowRules, space);
     return {by_reference.animals.target[0], by_core.animals.target[0]};
 }
 
@@ -46,8 +46,8 @@ TEST(Foraging, EatingASizeFortyPlantGivesAHundredAndTwentyEnergyFreesItAndErases
     PlacePlant(world, 8, 200, 201, 40); // exactly one pixel away: out of reach
     PlaceAnimal(world, 1, {.x = 200, .y = 200, .energy = 500, .target = 8});
 
-    Forage(world, random, space, 0);
-    Forage(world, random, space, 1);
+    Forage(world, random, WindowRules, space, 0);
+    Forage(world, random, WindowRules, space, 1);
 
     EXPECT_EQ(world.animals.energy[0], 620);
     EXPECT_EQ(world.plants.size[7], 0);
@@ -65,7 +65,7 @@ TEST(Foraging, ADeadAnimalDoesNotEatButStillRedrawsAFreeTargetAndSearches)
     PlacePlant(world, 7, 100, 100, 40);
     PlaceAnimal(world, 0, {.x = 100, .y = 100, .energy = 0, .target = 7});
     Canvas space = Canvas::Space();
-    Forage(world, random, space, 0);
+    Forage(world, random, WindowRules, space, 0);
     EXPECT_EQ(world.plants.size[7], 40);
     EXPECT_EQ(world.animals.energy[0], 0);
 
@@ -80,7 +80,7 @@ TEST(Foraging, ADeadAnimalDoesNotEatButStillRedrawsAFreeTargetAndSearches)
     PlacePlant(second, redrawn, 300, 300, 30);
     PlacePlant(second, nearer, 100, 105, 30);
     PlaceAnimal(second, 0, {.x = 100, .y = 100, .energy = 0, .target = 500});
-    Forage(second, random, space, 0);
+    Forage(second, random, WindowRules, space, 0);
     EXPECT_EQ(second.animals.target[0], nearer);
     EXPECT_EQ(random, After(start, 1 + Glances));
 }
@@ -93,7 +93,7 @@ TEST(Foraging, ATargetBeyondThePlantSlotsIsRedrawnLikeAFreeOne)
         PlaceAnimal(world, 0, {.x = 100, .y = 100, .energy = 300, .target = beyond});
         RandomSource random = start;
         Canvas space = Canvas::Discarding();
-        Forage(world, random, space, 0);
+        Forage(world, random, WindowRules, space, 0);
         // No plant lives, so no glance takes one: the target is the re-draw.
         EXPECT_EQ(world.animals.target[0], DrawBelow(DrawAt(start, 0), PlantSlots)) << beyond;
         EXPECT_EQ(random, After(start, 1 + Glances)) << beyond;
@@ -179,8 +179,8 @@ TEST(Foraging, AboveAThousandEnergyAnAnimalTurnsToMatingButStillEatsThisTick)
     RandomSource random = start;
     Canvas space = Canvas::Discarding();
 
-    Forage(world, random, space, 0);
-    Forage(world, random, space, 1);
+    Forage(world, random, WindowRules, space, 0);
+    Forage(world, random, WindowRules, space, 1);
 
     EXPECT_EQ(world.animals.mode[0], Mating);
     EXPECT_EQ(world.animals.target[0], chosen);
@@ -226,7 +226,7 @@ TEST(Bearing, ForageReturnsTheMissOfTheTargetMeasuredBeforeEating)
     Canvas space = Canvas::Discarding();
     PlacePlant(world, 3, 100, 101, 20); // straight below, within reach
     PlaceAnimal(world, 0, {.x = 100, .y = 100.5f, .heading = 0.25f, .energy = 500, .target = 3});
-    EXPECT_EQ(Forage(world, random, space, 0), -0.25);
+    EXPECT_EQ(Forage(world, random, WindowRules, space, 0), -0.25);
     EXPECT_EQ(world.plants.size[3], 0);
 }
 

@@ -23,8 +23,8 @@ TEST(LifeTally, EveryTickBirthsMinusDeathsIsTheChangeInLivingAnimalsAndWatchingC
         LifeTally tick;
         Tallying counting(tick);
         const int before = LivingAnimals(watched.world);
-        RunTick(watched.world, watched.random, space, graph, &counting);
-        RunTick(unwatched.world, unwatched.random, space, graph);
+        RunTick(watched.world, watched.random, WindowRules, space, graph, &counting);
+        RunTick(unwatched.world, unwatched.random, WindowRules, space, graph);
         const auto born = tick.born_by_breeding + tick.born_by_top_up;
         const auto died = tick.died_leaving + tick.died_exhausted + tick.died_paying;
         ASSERT_EQ(LivingAnimals(watched.world) - before, born - died) << "tick " << t;
@@ -64,7 +64,7 @@ TEST(LifeTally, AnAnimalBreedingWithItselfIsOneBirthAndDiesOnceWhenItCannotPayTw
     LifeTally tally;
     Tallying counting(tally);
 
-    AnimalPhase(world, random, space, &counting);
+    AnimalPhase(world, random, WindowRules, space, &counting);
 
     EXPECT_EQ(world.animals.energy[0], 0);
     ASSERT_GT(world.animals.energy[1], 0); // the newborn, in the lowest free slot
@@ -82,7 +82,7 @@ TEST(LifeTally, BreedingInAFullTableKillsThePoorerParentButBearsNoOne)
     LifeTally tally;
     Tallying counting(tally);
 
-    AnimalPhase(full.world, full.random, space, &counting);
+    AnimalPhase(full.world, full.random, WindowRules, space, &counting);
 
     EXPECT_EQ(a.energy[7], 649); // 900 less the birth and the tick's own cost
     EXPECT_EQ(a.energy[8], 0);
@@ -103,9 +103,9 @@ TEST(LifeTally, LeavingTheWorldAndTiringOutAreToldApartAndTheDeadAreNotCountedAg
     LifeTally tally;
     Tallying counting(tally);
 
-    AnimalPhase(world, random, space, &counting);
+    AnimalPhase(world, random, WindowRules, space, &counting);
     EXPECT_EQ(tally, (LifeTally{.died_leaving = 1, .died_exhausted = 1}));
-    AnimalPhase(world, random, space, &counting); // nobody dies twice
+    AnimalPhase(world, random, WindowRules, space, &counting); // nobody dies twice
     EXPECT_EQ(tally, (LifeTally{.died_leaving = 1, .died_exhausted = 1}));
 }
 

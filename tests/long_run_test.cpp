@@ -34,7 +34,7 @@ protected:
         Scene scene = FreshScene();
         Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
         for (int t = 1; t <= LongRunTicks; ++t) {
-            RunTick(scene.world, scene.random, space, graph);
+            RunTick(scene.world, scene.random, WindowRules, space, graph);
             if (const auto breach = fuzz::CheckWorldInvariants(scene.world, t))
                 Broken(t, *breach, scene.world);
             if (t == 10'000) hash_after_10000 = HashWorld(scene.world);
@@ -92,7 +92,7 @@ protected:
         Scene scene = FullTablesScene();
         Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
         for (int t = 0; t < TicksRun; ++t)
-            RunTick(scene.world, scene.random, space, graph);
+            RunTick(scene.world, scene.random, WindowRules, space, graph);
         world = scene.world;
         animal = LivingSlotFrom(world.animals.energy, 100);
         plant = LivingSlotFrom(world.plants.size, 250);
@@ -139,9 +139,9 @@ TEST_F(WorldInvariants, EachBrokenRuleIsFoundInItsSlotAndDescribedThere)
          [](World& w, int a, int) { w.animals.y[a] = -0.25f; }},
         {"living animal lies inside", Table::Animals, "x inf",
          [](World& w, int a, int) { w.animals.x[a] = std::numeric_limits<float>::infinity(); }},
-        {"size after the plant pass is 0..100", Table::Plants, "size 101",
+        {"size after the plant pass is 0..its most", Table::Plants, "size 101",
          [](World& w, int, int p) { w.plants.size[p] = 101; }},
-        {"size after the plant pass is 0..100", Table::Plants, "size -1",
+        {"size after the plant pass is 0..its most", Table::Plants, "size -1",
          [](World& w, int, int p) { w.plants.size[p] = -1; }},
         {"living plant lies inside", Table::Plants, "x -1",
          [](World& w, int, int p) { w.plants.x[p] = -1; }},
@@ -209,7 +209,7 @@ TEST_F(WorldInvariants, TheSweepKeepsStepWithTheTicksRunAcrossItsWrap)
 
 TEST_F(WorldInvariants, ATickIsCheckedAgainstTheSweepItFound)
 {
-    Scene scene{world, RandomSource{}};
+    Scene scene{world, RandomSource{}, WindowRules};
     Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
     scene.world.sweep = SweepMax - 2;
     for (int t = 0; t < 5; ++t)
@@ -230,8 +230,9 @@ TEST(Drawing, DiscardingCanvasesLeaveTheWorldAsRealCanvasesDo)
     Canvas space = Canvas::Space(), graph = Canvas::Graph();
     Canvas no_space = Canvas::Discarding(), no_graph = Canvas::Discarding();
     for (int t = 0; t < 300; ++t) {
-        const TickCounts a = RunTick(drawn.world, drawn.random, space, graph);
-        const TickCounts b = RunTick(undrawn.world, undrawn.random, no_space, no_graph);
+        const TickCounts a = RunTick(drawn.world, drawn.random, WindowRules, space, graph);
+        const TickCounts b =
+            RunTick(undrawn.world, undrawn.random, WindowRules, no_space, no_graph);
         ASSERT_EQ(a.animals, b.animals) << "tick " << t;
         ASSERT_EQ(a.plants, b.plants) << "tick " << t;
     }

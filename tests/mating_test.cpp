@@ -41,7 +41,7 @@ TEST(Breeding, TheChildTakesTheParentsMeansShiftedByTheFirstDrawForTurnAndTheSec
     space.PSet(100, 101, White);
     RandomSource random = start;
 
-    Mate(world, random, space, 3);
+    Mate(world, random, WindowRules, space, 3);
 
     const AnimalTable& a = world.animals;
     EXPECT_EQ(a.turn[0], Inherited(0.2f, 0.6f, DrawAt(start, 0)));
@@ -75,7 +75,7 @@ TEST(Breeding, AnAnimalWhoseRedrawnMateIsItselfBreedsWithItselfAndPaysTwice)
     space.PSet(50, 60, White);
     RandomSource random = start;
 
-    Mate(world, random, space, self);
+    Mate(world, random, WindowRules, space, self);
 
     const int child = self == 0 ? 1 : 0;
     EXPECT_EQ(world.animals.energy[self], 100);
@@ -90,7 +90,7 @@ TEST(Breeding, WithAFullTableStillCostsBothParentsAndSetsTheBlackPoint)
     World world{};
     RandomSource random;
     for (int i = 0; i < AnimalSlots; ++i)
-        AddAnimal(world, random, 300, 300, 0.5, 0.5);
+        AddAnimal(world, random, WindowRules, 300, 300, 0.5, 0.5);
     PlaceAnimal(world, 10, {.x = 100, .y = 100, .energy = 600, .mode = Mating, .target = 11});
     PlaceAnimal(world, 11, {.x = 100, .y = 100.5f, .energy = 700, .mode = Mating, .target = 10});
     World expected = world;
@@ -98,7 +98,7 @@ TEST(Breeding, WithAFullTableStillCostsBothParentsAndSetsTheBlackPoint)
     Canvas space = Canvas::Space();
     space.PSet(100, 100, White);
 
-    Mate(world, random, space, 10);
+    Mate(world, random, WindowRules, space, 10);
 
     expected.animals.energy[10] = 350;
     expected.animals.energy[11] = 450;
@@ -116,7 +116,7 @@ TEST(Breeding, ADeadAnimalNeitherBreedsNorKeepsMating)
     PlaceAnimal(world, 3, {.x = 100, .y = 100, .energy = 0, .mode = Mating, .target = 5});
     PlaceAnimal(world, 5, {.x = 100, .y = 100, .energy = 700, .mode = Mating, .target = 3});
     Canvas space = Canvas::Space();
-    Mate(world, random, space, 3);
+    Mate(world, random, WindowRules, space, 3);
     EXPECT_EQ(world.animals.mode[3], Foraging);
     EXPECT_EQ(world.animals.energy[5], 700);
     EXPECT_EQ(LivingAnimals(world), 1);
@@ -136,7 +136,7 @@ TEST(Breeding, BelowTwoHundredFiftyAMaterTurnsToForagingYetMayStillBreedThisTick
     PlaceAnimal(world, 250, {.x = 80, .y = 80, .energy = 250, .mode = Mating, .target = 250});
     Canvas space = Canvas::Discarding();
 
-    Mate(world, random, space, self);
+    Mate(world, random, WindowRules, space, self);
 
     EXPECT_EQ(world.animals.mode[self], Foraging);
     EXPECT_EQ(world.animals.target[self], partner);
@@ -144,7 +144,7 @@ TEST(Breeding, BelowTwoHundredFiftyAMaterTurnsToForagingYetMayStillBreedThisTick
     EXPECT_EQ(world.animals.energy[partner], 150);
     EXPECT_EQ(LivingAnimals(world), 3); // the partner, the newborn and the bystander
 
-    Mate(world, random, space, 250); // at exactly 250 it keeps mating
+    Mate(world, random, WindowRules, space, 250); // at exactly 250 it keeps mating
     EXPECT_EQ(world.animals.mode[250], Mating);
 }
 
@@ -162,7 +162,7 @@ TEST(Breeding, AnExhaustedMatersNewPlantTargetBeyondTheAnimalSlotsIsRedrawnAsAPa
     RandomSource random = start;
     Canvas space = Canvas::Discarding();
 
-    Mate(world, random, space, self);
+    Mate(world, random, WindowRules, space, self);
 
     EXPECT_EQ(world.animals.mode[self], Foraging);
     // A living partner that is not itself: no third draw, and no glance finds one nearer.

@@ -31,7 +31,7 @@ TEST(PlantPhase, PlantsAndFreeSlotsDriftAPixelAtMostPerAxisAndOnlyTheLivingGrowA
     Canvas space = Canvas::Space();
     Paint(space, White);
 
-    EXPECT_EQ(PlantPhase(world, random, space), 2);
+    EXPECT_EQ(PlantPhase(world, random, WindowRules, space), 2);
 
     EXPECT_EQ(PlantIn(world, 0), tuple(11, 11, 0));
     EXPECT_EQ(PlantIn(world, 1), tuple(201, 199, 100));
@@ -42,7 +42,7 @@ TEST(PlantPhase, PlantsAndFreeSlotsDriftAPixelAtMostPerAxisAndOnlyTheLivingGrowA
     EXPECT_EQ(space.At(201, 199), 64000u); // the brightest green, 2 * 100 + 50
     EXPECT_EQ(space.At(300, 300), Black);
     EXPECT_EQ(space.At(299, 300), Rgb(0, 54, 0));
-    PlantPhase(world, random, space);
+    PlantPhase(world, random, WindowRules, space);
     EXPECT_EQ(space.At(11, 11), Black); // but its erase point moves with it
 }
 
@@ -61,7 +61,7 @@ TEST(PlantPhase, APlantThatDriftsOutOfTheWorldDiesButTheEdgesThemselvesAreInside
         PlacePlant(world, s, std::get<0>(start[s]), std::get<1>(start[s]), 50);
     Canvas space = Canvas::Discarding();
 
-    EXPECT_EQ(PlantPhase(world, random, space), 6);
+    EXPECT_EQ(PlantPhase(world, random, WindowRules, space), 6);
 
     EXPECT_EQ(std::get<0>(PlantIn(world, 0)), 497);
     EXPECT_EQ(std::get<1>(PlantIn(world, 3)), -1);
@@ -86,7 +86,7 @@ TEST(PlantPhase, AFullGrownPlantSeedsIntoTheLowestFreeSlotAndOnceInTwoHundredAls
     Canvas space = Canvas::Space();
 
     // Both newcomers lie below the parent's slot, so this pass neither moves nor counts them.
-    EXPECT_EQ(PlantPhase(world, random, space), 1);
+    EXPECT_EQ(PlantPhase(world, random, WindowRules, space), 1);
 
     EXPECT_EQ(PlantIn(world, 2), tuple(x, y, size));
     EXPECT_EQ(space.At(x, y), Rgb(0, 2 * size + 50, 0));
@@ -109,7 +109,7 @@ TEST(PlantPhase, ASeedlingInAHigherSlotDriftsAndGrowsThisTick)
     PlacePlant(world, 0, 200, 200, 100);
     Canvas space = Canvas::Space();
 
-    EXPECT_EQ(PlantPhase(world, random, space), 2);
+    EXPECT_EQ(PlantPhase(world, random, WindowRules, space), 2);
     EXPECT_EQ(PlantIn(world, 1), tuple(x, y, size));
     EXPECT_EQ(space.At(x, y), PlantColour(size));
 }
@@ -126,7 +126,7 @@ TEST(PlantPhase, APlantWhoseNewSizeIsZeroGivesItsOwnSlotToItsSeedling)
     PlacePlant(world, 0, 200, 200, 100);
     Canvas space = Canvas::Space();
 
-    EXPECT_EQ(PlantPhase(world, random, space), 1);
+    EXPECT_EQ(PlantPhase(world, random, WindowRules, space), 1);
     EXPECT_EQ(PlantIn(world, 0), tuple(x, y, seedling)); // put there after growing
     EXPECT_EQ(world.plants.size[1], 0);
     EXPECT_EQ(space.At(x, y), Rgb(0, 2 * seedling + 50, 0));
@@ -145,12 +145,12 @@ TEST(PlantPhase, TheTopUpDrawIsAlwaysTakenButOnlyFewerThanFivePlantsInviteANewco
         PlacePlant(four, s, 200, 200, 10);
 
     RandomSource random = start;
-    EXPECT_EQ(PlantPhase(five, random, space), 5);
+    EXPECT_EQ(PlantPhase(five, random, WindowRules, space), 5);
     EXPECT_EQ(LivingPlants(five), 5);
     EXPECT_EQ(random, After(start, QuietPlantPassDraws + 1));
 
     random = start;
-    EXPECT_EQ(PlantPhase(four, random, space), 4); // the newcomer is not counted
+    EXPECT_EQ(PlantPhase(four, random, WindowRules, space), 4); // the newcomer is not counted
     EXPECT_EQ(PlantIn(four, 4),
               tuple(PlantCoordinate(ScatteredX(DrawAt(start, QuietPlantPassDraws + 1))),
                     PlantCoordinate(ScatteredY(DrawAt(start, QuietPlantPassDraws + 2))),

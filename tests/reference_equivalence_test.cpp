@@ -14,8 +14,10 @@
 
 #include "checks/first_difference.h"
 #include "checks/reference_tick.h"
+#include "checks/rule_draws.h"
 #include "display/canvas.h"
 #include "sim/mouse_release.h"
+#include "sim/rule_book.h"
 #include "sim/scenes.h"
 #include "sim/tick.h"
 
@@ -44,15 +46,17 @@ std::string Place(float x, float y)
 class Twins {
 public:
     Twins(std::string scenario, const Scene& start)
-        : scenario_(std::move(scenario)), core_world_(start.world), core_random_(start.random),
-          ref_world_(start.world), ref_random_(start.random)
+        : scenario_(std::move(scenario)), rules_(start.rules), core_world_(start.world),
+          core_random_(start.random), ref_world_(start.world), ref_random_(start.random)
     {
     }
 
     ::testing::AssertionResult Tick()
     {
-        const TickCounts core = RunTick(core_world_, core_random_, core_space_, core_graph_);
-        const TickCounts ref = reference::RunTick(ref_world_, ref_random_, ref_space_, ref_graph_);
+        const TickCounts core =
+            RunTick(core_world_, core_random_, rules_, core_space_, core_graph_);
+        const TickCounts ref =
+            reference::RunTick(ref_world_, ref_random_, rules_, ref_space_, ref_graph_);
         ++ticks_;
         if (core.animals != ref.animals || core.plants != ref.plants)
             return Parted() << "the counts: " << core.animals << " animals and " << core.plants
@@ -67,8 +71,8 @@ public:
 
     ::testing::AssertionResult Release(std::int16_t button, float x, float y)
     {
-        const int core = space_MouseUp(core_world_, core_random_, button, 0, x, y);
-        const int ref = reference::space_MouseUp(ref_world_, ref_random_, button, 0, x, y);
+        const int core = space_MouseUp(core_world_, core_random_, rules_, button, 0, x, y);
+        const int ref = reference::space_MouseUp(ref_world_, ref_random_, rules_, button, 0, x, y);
         ++releases_;
         if (core != ref)
             return Parted() << "releasing button " << button << " at " << Place(x, y) << ": slot "
@@ -89,6 +93,7 @@ private:
     }
 
     std::string scenario_;
+    Rules rules_;
     World core_world_;
     RandomSource core_random_;
     Canvas core_space_ = Canvas::Space(), core_graph_ = Canvas::Graph();
@@ -271,6 +276,51 @@ TEST(ReferenceEquivalence, MouseReleasesOnThePopulatedAndTheFullWorlds)
 {
     RunWithReleases("releases on the populated scene", PopulatedScene(), 102, Ticks(15'000));
     RunWithReleases("releases on full tables", FullTablesScene(), 103, Ticks(10'000));
+}
+
+// Other rules change every constant the two ticks share: each set is drawn across its rules'
+// whole ranges (rule_draws.h), from a fresh world, from a settled one going on under them and
+// from full tables, with releases between the ticks.
+TEST(ReferenceEquivalence, UnderRulesDrawnAcrossTheirRanges)
+{
+    RandomSource draws = RandomSource::FromSeed(28);
+    for (int set = 0; set < 16; ++set) {
+        const Rules rules = DrawRules(draws);
+        ASSERT_NO_THROW(CheckRulesHold(rules));
+        const std::string name = "rule set " + std::to_string(set);
+        Scene fresh = FreshScene(rules), settled = PopulatedScene(), full = FullTablesScene(rules);
+        settled.rules = rules;
+        RunWithReleases(name + " from the fresh world", Seeded(fresh, set), 200 + set,
+                        Ticks(2'000));
+        RunWithReleases(name + " from the populated scene", settled, 300 + set, Ticks(2'000));
+        RunSideBySide(name + " from full tables", full, Ticks(1'000));
+        if (HasFatalFailure()) return;
+    }
+}
+
+// The edges of the ranges at once: no glances or all 64, no upkeep, no mutation or the widest,
+// newcomers every tick, plants that never regrow or grow far past the window's sizes.
+TEST(ReferenceEquivalence, UnderRulesAtTheEdgesOfTheirRanges)
+{
+    Rules sparse;
+    sparse.glances = 0, sparse.upkeep = 0, sparse.speed_mutation = 0, sparse.turn_mutation = 0;
+    sparse.regrowth_spread = 0, sparse.seedling_spread = 0, sparse.far_seed_chance = 1;
+    sparse.top_up_chance = 1, sparse.animal_top_up_below = 252, sparse.plant_top_up_below = 502;
+    sparse.newborn_energy_spread = 0, sparse.newborn_energy_min = 1, sparse.birth_cost = 0;
+    Rules lavish;
+    lavish.glances = MostGlances, lavish.speed_mutation = 1000, lavish.turn_mutation = 1000;
+    lavish.seeding_size = 400, lavish.seedling_spread = 300, lavish.regrowth_spread = 500;
+    lavish.plant_energy = 20, lavish.mating_energy = 3000, lavish.foraging_energy = 9000;
+    lavish.newcomer_speed = -1000, lavish.newcomer_turn = 1000, lavish.upkeep = 5;
+    for (const auto& [name, rules] : {std::pair{"sparse", sparse}, std::pair{"lavish", lavish}}) {
+        ASSERT_NO_THROW(CheckRulesHold(rules)) << name;
+        Scene settled = PopulatedScene();
+        settled.rules = rules;
+        RunWithReleases(std::string(name) + " rules from the fresh world", FreshScene(rules), 401,
+                        Ticks(3'000));
+        RunWithReleases(std::string(name) + " rules from the populated scene", settled, 402,
+                        Ticks(3'000));
+    }
 }
 
 } // namespace

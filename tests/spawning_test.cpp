@@ -21,16 +21,16 @@ TEST(Births, FillTheLowestFreeSlotAndReuseAFreedOne)
     World world{};
     RandomSource random;
     for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(AddAnimal(world, random, 10, 20, 0.5, 0.5), k);
-        EXPECT_EQ(AddPlant(world, random, 10, 20), k);
+        EXPECT_EQ(AddAnimal(world, random, WindowRules, 10, 20, 0.5, 0.5), k);
+        EXPECT_EQ(AddPlant(world, random, WindowRules, 10, 20), k);
     }
     world.animals.energy[2] = world.plants.size[2] = 0;
-    EXPECT_EQ(AddAnimal(world, random, 30, 40, 0.5, 0.5), 2);
-    EXPECT_EQ(AddPlant(world, random, 30, 40), 2);
+    EXPECT_EQ(AddAnimal(world, random, WindowRules, 30, 40, 0.5, 0.5), 2);
+    EXPECT_EQ(AddPlant(world, random, WindowRules, 30, 40), 2);
     EXPECT_EQ(PositionOf(world, 2), std::pair(30.0f, 40.0f));
     EXPECT_EQ(std::get<1>(PlantIn(world, 2)), 40);
-    EXPECT_EQ(AddAnimal(world, random, 30, 40, 0.5, 0.5), 5);
-    EXPECT_EQ(AddPlant(world, random, 30, 40), 5);
+    EXPECT_EQ(AddAnimal(world, random, WindowRules, 30, 40, 0.5, 0.5), 5);
+    EXPECT_EQ(AddPlant(world, random, WindowRules, 30, 40), 5);
 }
 
 // The only free slot anywhere in either table, among occupied fields holding values whose
@@ -47,8 +47,8 @@ TEST(Births, TheOnlyFreeSlotIsFoundWhereverItLies)
         world.plants.size[free_slot] = 0;
         if (free_slot < AnimalSlots) world.animals.energy[free_slot] = 0;
         RandomSource random;
-        EXPECT_EQ(AddPlant(world, random, 10, 20), free_slot);
-        EXPECT_EQ(AddAnimal(world, random, 10, 20, 0.5, 0.5),
+        EXPECT_EQ(AddPlant(world, random, WindowRules, 10, 20), free_slot);
+        EXPECT_EQ(AddAnimal(world, random, WindowRules, 10, 20, 0.5, 0.5),
                   free_slot < AnimalSlots ? free_slot : -1);
     }
 }
@@ -59,8 +59,8 @@ TEST(Births, AFullTableRefusesSilentlyAndTakesNoDraw)
     ASSERT_EQ(LivingAnimals(scene.world), AnimalSlots);
     ASSERT_EQ(LivingPlants(scene.world), PlantSlots);
     const Scene before = scene;
-    EXPECT_EQ(AddAnimal(scene.world, scene.random, 100, 100, 0.5, 0.5), -1);
-    EXPECT_EQ(AddPlant(scene.world, scene.random, 100, 100), -1);
+    EXPECT_EQ(AddAnimal(scene.world, scene.random, WindowRules, 100, 100, 0.5, 0.5), -1);
+    EXPECT_EQ(AddPlant(scene.world, scene.random, WindowRules, 100, 100), -1);
     EXPECT_EQ(scene.world, before.world);
     EXPECT_EQ(scene.random, before.random);
 }
@@ -70,7 +70,7 @@ TEST(Births, ANewAnimalDrawsItsHeadingThenItsEnergyAndANewPlantOnlyItsSize)
     World world{};
     const RandomSource start = RandomSource::FromSeed(3);
     RandomSource random = start;
-    ASSERT_EQ(AddAnimal(world, random, 12.1, 400.7, 0.1, -0.2), 0);
+    ASSERT_EQ(AddAnimal(world, random, WindowRules, 12.1, 400.7, 0.1, -0.2), 0);
     const AnimalTable& a = world.animals;
     EXPECT_EQ(a.heading[0], NewbornHeading(DrawAt(start, 0)));
     EXPECT_EQ(a.energy[0], NewbornEnergy(DrawAt(start, 1)));
@@ -80,7 +80,7 @@ TEST(Births, ANewAnimalDrawsItsHeadingThenItsEnergyAndANewPlantOnlyItsSize)
     EXPECT_EQ(a.speed[0], static_cast<float>(-0.2));
     EXPECT_EQ(random, After(start, 2));
 
-    ASSERT_EQ(AddPlant(world, random, 7, 8), 0);
+    ASSERT_EQ(AddPlant(world, random, WindowRules, 7, 8), 0);
     EXPECT_EQ(world.plants.size[0], SeedlingSize(DrawAt(start, 2)));
     EXPECT_EQ(random, After(start, 3));
 }
@@ -97,7 +97,7 @@ TEST(Births, PlantCoordinatesRoundToTheNearestPixelWithTiesToEvenAndSaturateFarO
     World world{};
     RandomSource random;
     for (const Case& c : cases) {
-        const int s = AddPlant(world, random, c.x, c.y);
+        const int s = AddPlant(world, random, WindowRules, c.x, c.y);
         EXPECT_EQ(world.plants.x[s], c.stored_x) << "x " << c.x;
         EXPECT_EQ(world.plants.y[s], c.stored_y) << "y " << c.y;
     }
@@ -107,14 +107,14 @@ TEST(Births, NewcomersPlacedOffTheWorldAreKeptThereAndDieUnseenAtTheirFirstVisit
 {
     World world{};
     RandomSource random;
-    AddAnimal(world, random, 600, 20, 0.5, 0.3);
-    AddPlant(world, random, -3, 5);
-    AddPlant(world, random, 1e6, 200);
+    AddAnimal(world, random, WindowRules, 600, 20, 0.5, 0.3);
+    AddPlant(world, random, WindowRules, -3, 5);
+    AddPlant(world, random, WindowRules, 1e6, 200);
     EXPECT_EQ(world.animals.x[0], 600.0f);
     EXPECT_EQ(world.plants.x[0], -3);
     Canvas space = Canvas::Space();
-    EXPECT_EQ(AnimalPhase(world, random, space), 0);
-    EXPECT_EQ(PlantPhase(world, random, space), 0);
+    EXPECT_EQ(AnimalPhase(world, random, WindowRules, space), 0);
+    EXPECT_EQ(PlantPhase(world, random, WindowRules, space), 0);
     EXPECT_EQ(world.animals.speed[0], 0.0f);
     EXPECT_EQ(PixelsOtherThan(space, Black), 0);
 }
@@ -124,7 +124,7 @@ TEST(Births, AReusedAnimalSlotKeepsItsPreviousOccupantsModeAndTarget)
     World world{};
     RandomSource random;
     PlaceAnimal(world, 0, {.x = 50, .y = 50, .energy = 0, .mode = Mating, .target = 17});
-    ASSERT_EQ(AddAnimal(world, random, 90, 80, 0.5, 0.3), 0);
+    ASSERT_EQ(AddAnimal(world, random, WindowRules, 90, 80, 0.5, 0.3), 0);
     EXPECT_EQ(world.animals.mode[0], Mating);
     EXPECT_EQ(world.animals.target[0], 17);
     EXPECT_EQ(world.animals.x[0], 90.0f);

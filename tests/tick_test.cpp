@@ -23,7 +23,7 @@ TEST(Tick, AFreshWorldsFirstTickOnlyErasesOnTheWorldAndClearsOneGraphColumn)
     Paint(space, White);
     Paint(graph, White);
 
-    const TickCounts counts = RunTick(world, random, space, graph);
+    const TickCounts counts = RunTick(world, random, WindowRules, space, graph);
 
     EXPECT_EQ(counts.animals, 0);
     EXPECT_EQ(counts.plants, 0);
@@ -55,7 +55,7 @@ TEST(Tick, DrawsComeFromTheAnimalsThenThePlantsThenTheGraphAndCountsPrecedeTheTo
         RandomSource random = start;
         Canvas space = Canvas::Discarding(), graph = Canvas::Discarding();
 
-        const TickCounts counts = RunTick(world, random, space, graph);
+        const TickCounts counts = RunTick(world, random, WindowRules, space, graph);
 
         EXPECT_EQ(counts.animals, 0);
         EXPECT_EQ(counts.plants, 0);
@@ -81,12 +81,12 @@ TEST(Tick, APlantPutDownBetweenTicksCanBeEatenBeforeItIsEverDrawn)
     World world{};
     RandomSource random;
     const int size = SeedlingSize(DrawAt(random, 0));
-    space_MouseUp(world, random, RightButton, 0, 100.4f, 99.6f);
+    space_MouseUp(world, random, WindowRules, RightButton, 0, 100.4f, 99.6f);
     ASSERT_EQ(PlantIn(world, 0), std::tuple(100, 100, size));
     PlaceAnimal(world, 0, {.x = 100.5f, .y = 100.5f, .energy = 500, .target = 0});
     Canvas space = Canvas::Space(), graph = Canvas::Graph();
 
-    const TickCounts counts = RunTick(world, random, space, graph);
+    const TickCounts counts = RunTick(world, random, WindowRules, space, graph);
 
     EXPECT_EQ(world.animals.energy[0], 500 + 3 * size - 1);
     EXPECT_EQ(world.plants.size[0], 0);

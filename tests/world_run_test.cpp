@@ -93,8 +93,9 @@ TEST(WorldRun, AReleaseByNameIsTheWindowsReleaseAndOtherNamesAreRefusedInOneSetO
     named.Release("left", 12.5, 40.25);
     named.Release("right", 300, 7);
     named.Release("middle", 1, 1);
-    space_MouseUp(coded.State().world, coded.State().random, LeftButton, 0, 12.5f, 40.25f);
-    space_MouseUp(coded.State().world, coded.State().random, RightButton, 0, 300, 7);
+    space_MouseUp(coded.State().world, coded.State().random, WindowRules, LeftButton, 0, 12.5f,
+                  40.25f);
+    space_MouseUp(coded.State().world, coded.State().random, WindowRules, RightButton, 0, 300, 7);
     EXPECT_EQ(named.State().world, coded.State().world);
     EXPECT_EQ(named.State().random.State(), coded.State().random.State());
 

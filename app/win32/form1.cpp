@@ -64,11 +64,11 @@ Form1::~Form1()
     if (IsWindow(window_)) DestroyWindow(window_);
 }
 
-void Form1::click_Timer() { RunTick(world_, random_, space_, graph_); }
+void Form1::click_Timer() { RunTick(world_, random_, WindowRules, space_, graph_); }
 
 void Form1::space_MouseUp(std::int16_t button, std::int16_t shift, float x, float y)
 {
-    morvane::space_MouseUp(world_, random_, button, shift, x, y);
+    morvane::space_MouseUp(world_, random_, WindowRules, button, shift, x, y);
 }
 
 int Form1::Run()

@@ -4,12 +4,15 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "lab/command/lab_error.h"
+#include "lab/command/rules_file.h"
 #include "lab/command/whole_number.h"
 #include "lab/shards/merge.h"
 #include "sim/world_run.h"
@@ -17,6 +20,24 @@
 namespace morvane::lab {
 
 namespace {
+
+// Every rule with its default and range, a line each, for the end of the help.
+std::string RuleList()
+{
+    std::string list = "The rules (--rule NAME=VALUE, --rules FILE), each with the window's value "
+                       "and its range:\n";
+    for (const RuleEntry& rule : RuleBook) {
+        std::string line = "  " + std::string(rule.name);
+        line.resize(std::max<std::size_t>(line.size() + 1, 25), ' ');
+        line += RuleText(WindowRules, rule) + ", " + RangeText(rule);
+        line.resize(std::max<std::size_t>(line.size() + 1, 45), ' ');
+        list += line + rule.meaning + "\n";
+    }
+    return list + "Together they must keep an energy within " + std::to_string(MostEnergy) +
+           ": the most of mating-energy,\nforaging-energy and a newborn's most, plus twice "
+           "plant-energy times the biggest plant\n(the most of seeding-size + 1, regrowth-spread "
+           "and seedling-spread).";
+}
 
 // CLI11 takes the next argument as an option's value even when it is another option, so
 // "--ticks --state-out s.json" would report s.json as unexpected and "--state-out --png" would
@@ -31,6 +52,8 @@ const CLI::Validator NotAnOption(
 // The values as text, read once CLI11 has taken the command line apart.
 struct Texts {
     std::string ticks, seed, every, runs, threads, shard, events, resume, checkpoint_every;
+    std::string rules_file;
+    std::vector<std::string> rules;
     std::array<std::string, OutputKinds> outputs;
     std::array<bool, OutputKinds> flags{};
 };
@@ -92,6 +115,15 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
          "mouse releases to deliver: '<ticks before> <left|right|middle> <x> <y>' a line, the "
          "ticks counted from the world's creation",
          "FILE");
+    app.add_option("--rule", texts.rules,
+                   "change one rule of the world from the window's, as listed below "
+                   "(repeatable; on top of --rules and of a resumed world's rules)")
+        ->type_name("NAME=VALUE")
+        ->check(NotAnOption)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    text("--rules", texts.rules_file,
+         "change the rules named in FILE, one 'NAME = VALUE' a line, '#' comments", "FILE");
     text("--resume", texts.resume,
          "go on from a checkpoint of --checkpoint-out (with --runs and --seed: fork it into runs "
          "that differ only by chance)",
@@ -184,6 +216,17 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
         throw LabError("--resume needs a file name");
     RefuseDash("--resume", texts.resume, false);
     request.resume = texts.resume;
+    if (app.count("--rules") > 0 && texts.rules_file.empty())
+        throw LabError("--rules needs a file name");
+    RefuseDash("--rules", texts.rules_file, false);
+    request.rules_file = texts.rules_file;
+    for (const std::string& text : texts.rules) {
+        request.rule_options.push_back(ReadRuleOption(text));
+        for (std::size_t k = 0; k + 1 < request.rule_options.size(); ++k)
+            if (request.rule_options[k].rule == request.rule_options.back().rule)
+                throw LabError("--rule " + std::string(request.rule_options.back().rule->name) +
+                               " is given twice");
+    }
     ReadOutputs(app, texts, request.outputs);
     return request;
 }
@@ -215,10 +258,11 @@ std::optional<Request> ReadCommandLine(int argc, const char* const* argv, std::o
                  "Without a seed the world starts from the window program's fixed state (seed\n"
                  "42), so the same ticks and events give the same world, bit for bit.",
                  "morvane-lab"};
-    app.footer("A FILE of '-' is refused: name /dev/stdout (or /dev/stdin for --events and\n"
-               "--resume) for the standard streams, which --hash prints on.\n\n"
+    app.footer("A FILE of '-' is refused: name /dev/stdout (or /dev/stdin for --events, --rules\n"
+               "and --resume) for the standard streams, which --hash prints on.\n\n"
                "morvane-lab merge FILE... makes the outputs of an ensemble run in shards from\n"
-               "their --samples-out files (see morvane-lab merge --help).");
+               "their --samples-out files (see morvane-lab merge --help).\n\n" +
+               RuleList());
     AddOptions(app, texts, quiet);
     RefuseRetiredOptions(argc, argv);
     if (!Parse(app, argc, argv, out)) return std::nullopt;

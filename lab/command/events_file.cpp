@@ -12,6 +12,7 @@
 #include "lab/command/input_file.h"
 #include "lab/command/lab_error.h"
 #include "sim/mouse_release.h"
+#include "sim/number_text.h"
 #include "sim/quoted_text.h"
 #include "sim/world_run.h"
 
@@ -24,37 +25,10 @@ namespace {
     throw LabError(source + ":" + std::to_string(line) + ": " + what);
 }
 
-bool IsDecimal(const std::string& token)
-{
-    // Optional sign, digits with at most one point (at least one digit), optional exponent.
-    std::size_t k = 0;
-    if (k < token.size() && (token[k] == '+' || token[k] == '-')) ++k;
-    std::size_t digits = 0;
-    bool point = false;
-    for (; k < token.size(); ++k) {
-        if (token[k] >= '0' && token[k] <= '9')
-            ++digits;
-        else if (token[k] == '.' && !point)
-            point = true;
-        else
-            break;
-    }
-    if (digits == 0) return false;
-    if (k < token.size() && (token[k] == 'e' || token[k] == 'E')) {
-        ++k;
-        if (k < token.size() && (token[k] == '+' || token[k] == '-')) ++k;
-        std::size_t exponent_digits = 0;
-        for (; k < token.size() && token[k] >= '0' && token[k] <= '9'; ++k)
-            ++exponent_digits;
-        if (exponent_digits == 0) return false;
-    }
-    return k == token.size();
-}
-
 float ReadCoordinate(const std::string& token, const char* name, const std::string& source,
                      std::uint64_t line)
 {
-    if (!IsDecimal(token))
+    if (!IsDecimalNumber(token))
         Fail(source, line,
              std::string(name) + " " + QuotedText(token) + " is not a finite decimal number");
     errno = 0;

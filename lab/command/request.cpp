@@ -70,6 +70,12 @@ void CheckCombinations(const Request& request)
             throw LabError("--runs " + std::to_string(*request.runs) + " from seed " +
                            std::to_string(first) + " would need seeds beyond 18446744073709551615");
         if (request.shard) CheckShard(request);
+        // The samples of a shard name its request but not yet its rules: shards run under other
+        // rules would merge with shards of the window's as if they were one ensemble.
+        if (request.shard && (!request.rule_options.empty() || !request.rules_file.empty()))
+            throw LabError("--shard cannot yet be combined with --rule or --rules: a shard's "
+                           "samples file does not keep the rules, so merge could not tell "
+                           "shards under other rules apart (run the ensemble in one process)");
     } else {
         for (std::size_t k = 0; k < OutputKinds; ++k)
             if (request.outputs[k] && OnlyForEnsembles(Outputs()[k]))
@@ -90,6 +96,7 @@ void RefuseSharedFiles(const Request& request)
 {
     std::vector<NamedFile> files;
     if (!request.events.empty()) files.push_back({"--events", request.events});
+    if (!request.rules_file.empty()) files.push_back({"--rules", request.rules_file});
     if (request.Resumed()) files.push_back({"--resume", request.resume, true});
     for (std::size_t k = 0; k < OutputKinds; ++k)
         if (request.outputs[k] && Outputs()[k].files)

@@ -7,19 +7,23 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "lab/command/limits.h"
+#include "lab/command/rules_file.h"
 #include "lab/outputs/output_table.h"
 #include "lab/shards/shard.h"
 
 namespace morvane::lab {
 
 struct Request {
-    std::uint64_t ticks = 0;           // ticks to run, on a fresh world or on from --resume
-    std::optional<std::uint64_t> seed; // none: the program's fixed starting state (seed 42), or
-                                       // with --resume the kept random source going on
-    std::string events;                // events file, or empty
-    std::string resume;                // checkpoint file to go on from, or empty
+    std::uint64_t ticks = 0;              // ticks to run, on a fresh world or on from --resume
+    std::optional<std::uint64_t> seed;    // none: the program's fixed starting state (seed 42), or
+                                          // with --resume the kept random source going on
+    std::string events;                   // events file, or empty
+    std::string rules_file;               // --rules FILE, or empty
+    std::vector<RuleChange> rule_options; // each --rule, in order: after the file's, they win
+    std::string resume;                   // checkpoint file to go on from, or empty
     std::optional<std::uint64_t> checkpoint_every; // 1..2^64-1: replace --checkpoint-out so often
     std::optional<std::uint64_t> every;            // K, 1..2^64-1; none: DefaultRowSpacing
     std::optional<std::uint64_t> runs;    // 1..MostRuns runs from consecutive seeds; none: one

@@ -15,8 +15,9 @@ struct NamedFile {
     bool keeps_worlds = false; // an output that writes a checkpoint
     bool merged = false;       // a samples file read by morvane-lab merge
 
-    // Read, never written: the events file, the checkpoint resumed, the files to merge.
-    bool Input() const { return resumed || merged || role == "--events"; }
+    // Read, never written: the events and rules files, the checkpoint resumed, the files to
+    // merge.
+    bool Input() const { return resumed || merged || role == "--events" || role == "--rules"; }
 };
 
 // Throws LabError when two of `files` are one file, however named (through links, including

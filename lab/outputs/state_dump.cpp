@@ -6,6 +6,7 @@
 #include <charconv>
 #include <string>
 
+#include "sim/rule_book.h"
 #include "sim/world_columns.h"
 
 namespace morvane::lab {
@@ -45,10 +46,21 @@ void AppendTable(std::string& json, const char* table, const Columns& columns, c
 
 } // namespace
 
-void WriteStateJson(std::FILE* out, const World& world, std::uint64_t ticks_run)
+void WriteStateJson(std::FILE* out, const World& world, std::uint64_t ticks_run, const Rules& rules)
 {
     std::string json = "{\n  \"ticks_run\": ";
     AppendNumber(json, ticks_run);
+    // A world under the window's rules is dumped as it always was; under others, every rule.
+    if (rules != WindowRules) {
+        json += ",\n  \"rules\": {";
+        for (const RuleEntry& rule : RuleBook) {
+            json += &rule == RuleBook.data() ? "\n    \"" : ",\n    \"";
+            json += rule.name;
+            json += "\": ";
+            json += RuleText(rules, rule);
+        }
+        json += "\n  }";
+    }
     json += ",\n  \"";
     json += SweepField.name;
     json += "\": ";
@@ -68,7 +80,7 @@ public:
     explicit StateOutput(OutputFile& file) : file_(file) {}
     void Finish(const RunState& run) override
     {
-        WriteStateJson(file_.Stream(), run.world, run.ticks_run);
+        WriteStateJson(file_.Stream(), run.world, run.ticks_run, run.rules);
     }
 
 private:

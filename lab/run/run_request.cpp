@@ -18,15 +18,19 @@ namespace morvane::lab {
 namespace {
 
 // A fresh world from the first seed, or the kept one; a single run resumed with --seed asks
-// what chance would have done from there, so its random source starts again.
-RunState StartOf(const Request& request, FileDigest& digest)
+// what chance would have done from there, so its random source starts again. Either runs on
+// under its rules (the window's, or the kept world's) with the changes asked for: a resumed
+// world with --rule forks under other rules from the tick it was kept at.
+RunState StartOf(const Request& request, const std::vector<RuleChange>& rule_changes,
+                 FileDigest& digest)
 {
-    if (!request.Resumed()) return FreshRun(request.FirstSeed());
-    RunState start = ReadCheckpointFile(request.resume, &digest);
-    if (request.seed && !request.Ensemble()) {
+    RunState start = request.Resumed() ? ReadCheckpointFile(request.resume, &digest)
+                                       : FreshRun(request.FirstSeed());
+    if (request.Resumed() && request.seed && !request.Ensemble()) {
         start.random = RandomSource::FromSeed(*request.seed);
         start.seed = *request.seed;
     }
+    start.rules = WithChanges(start.rules, rule_changes);
     return start;
 }
 
@@ -43,7 +47,11 @@ void RunRequest(const Request& request, std::ostream& warnings, std::ostream& ou
                      [](const ScriptedRelease& a, const ScriptedRelease& b) {
                          return a.after_ticks < b.after_ticks;
                      });
-    RunState start = StartOf(request, inputs.checkpoint);
+    std::vector<RuleChange> rule_changes;
+    if (!request.rules_file.empty()) rule_changes = ReadRulesFile(request.rules_file);
+    rule_changes.insert(rule_changes.end(), request.rule_options.begin(),
+                        request.rule_options.end());
+    RunState start = StartOf(request, rule_changes, inputs.checkpoint);
     CheckRunFits(request, start);
     if (request.Ensemble())
         RunEnsemble(request, std::move(start), releases, inputs, warnings, out, stop);

@@ -110,7 +110,7 @@ RunTotals RunTicks(const RunPlan& plan, WorldRun& world_run, RunListener& listen
             break;
         }
         const TickCounts counts = world_run.Tick(listener);
-        if (counts.animals < AnimalTopUpBelow) ++totals.ticks_below_three;
+        if (counts.animals < 3) ++totals.ticks_below_three; // the summary's ticks_below_3_animals
         listener.Ticked(t + 1, counts);
         if (progress && ++unreported == ProgressMeter::Stride) {
             progress->Add(unreported);

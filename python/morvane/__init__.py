@@ -36,3 +36,13 @@ def _reduce_world(self, protocol):
 
 World.__reduce_ex__ = _reduce_world  # noqa: F405
 
+
+
+def _rules_from(values):
+    """Pickled rules read back: every rule by name."""
+    return Rules(**values)  # noqa: F405
+
+
+# Rules are a value: pickled as the rules themselves, read back through Rules(), which checks
+# them again.
+Rules.__reduce__ = lambda self: (_rules_from, (self.to_dict(),))  # noqa: F405

@@ -109,7 +109,7 @@ void Click(MouseRouting& mouse, World& world, RandomSource& random, int button, 
 {
     mouse.Press(button, wx, wy);
     if (const auto r = mouse.Release(button, shift, wx, wy))
-        space_MouseUp(world, random, r->button, r->shift, r->x, r->y);
+        space_MouseUp(world, random, WindowRules, r->button, r->shift, r->x, r->y);
 }
 
 TEST(MouseRouting, LeftAddsASlowAnimalRightAPlantOthersNothing)

@@ -56,14 +56,15 @@ int main(int argc, char** argv)
     for (std::uint64_t t = 0;; ++t) {
         // The releases due after t ticks come after the t-th tick, before the next one.
         for (const Release& r : releases)
-            if (r.after_ticks == t) morvane::space_MouseUp(world, random, r.button, 0, r.x, r.y);
+            if (r.after_ticks == t)
+                morvane::space_MouseUp(world, random, morvane::WindowRules, r.button, 0, r.x, r.y);
         if (t == next_report || t == ticks) {
             std::printf("%llu %016llx\n", static_cast<unsigned long long>(t),
                         static_cast<unsigned long long>(morvane::HashWorld(world)));
             next_report *= 10;
         }
         if (t == ticks) break;
-        morvane::RunTick(world, random, space, graph);
+        morvane::RunTick(world, random, morvane::WindowRules, space, graph);
     }
     return 0;
 }

@@ -168,9 +168,10 @@ inline ReferenceRun RunReference(std::uint64_t ticks, std::optional<std::uint64_
     RandomSource random = seed ? RandomSource::FromSeed(*seed) : RandomSource{};
     for (std::uint64_t t = 0;; ++t) {
         for (const Release& r : releases)
-            if (r.after_ticks == t) space_MouseUp(run.world, random, r.button, 0, r.x, r.y);
+            if (r.after_ticks == t)
+                space_MouseUp(run.world, random, WindowRules, r.button, 0, r.x, r.y);
         if (t == ticks) break;
-        run.counts.push_back(RunTick(run.world, random, run.space, run.graph));
+        run.counts.push_back(RunTick(run.world, random, WindowRules, run.space, run.graph));
     }
     return run;
 }

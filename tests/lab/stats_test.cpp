@@ -138,8 +138,9 @@ TEST(Stats, BirthsAndDeathsBetweenRowsAccountForEveryChangeInTheAnimals)
         {0, 1, 100, 100}, {1500, 1, 200, 150}, {1500, 1, -50, 20}, {1700, 2, 40, 40}};
     for (std::uint64_t t = 0; t < 3000; ++t) {
         for (const Release& r : releases)
-            if (r.after_ticks == t) space_MouseUp(world, random, r.button, 0, r.x, r.y);
-        RunTick(world, random, space, graph, &counting);
+            if (r.after_ticks == t)
+                space_MouseUp(world, random, WindowRules, r.button, 0, r.x, r.y);
+        RunTick(world, random, WindowRules, space, graph, &counting);
     }
     EXPECT_EQ(total, expected);
     EXPECT_GT(expected.born_by_breeding, 0);
