@@ -13,6 +13,7 @@
 
 #include "lab/command/lab_error.h"
 #include "lab/command/rules_file.h"
+#include "lab/command/sweep_points.h"
 #include "lab/command/whole_number.h"
 #include "lab/shards/merge.h"
 #include "sim/world_run.h"
@@ -52,8 +53,8 @@ const CLI::Validator NotAnOption(
 // The values as text, read once CLI11 has taken the command line apart.
 struct Texts {
     std::string ticks, seed, every, runs, threads, shard, events, resume, checkpoint_every;
-    std::string rules_file;
-    std::vector<std::string> rules;
+    std::string rules_file, design;
+    std::vector<std::string> rules, varies;
     std::array<std::string, OutputKinds> outputs;
     std::array<bool, OutputKinds> flags{};
 };
@@ -142,6 +143,18 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
          "with --runs and --samples-out: run only the I-th of K parts of the runs, a job of its "
          "own for a scheduler; morvane-lab merge makes the outputs from the K samples files",
          "I/K");
+    app.add_option("--vary", texts.varies,
+                   "sweep the rule NAME over the values V1,V2,... or FIRST:STEP:LAST (FIRST + i x "
+                   "STEP up to the nearest whole number of steps); several make the full grid, "
+                   "the last varying fastest. Each point runs the --runs seeds S, S+1, ...")
+        ->type_name("NAME=VALUES")
+        ->check(NotAnOption)
+        ->expected(1)
+        ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+    text("--design", texts.design,
+         "sweep the points of a CSV file whose header names rules and whose rows are the points "
+         "(from scipy.stats.qmc, say)",
+         "FILE");
     AddOutputs(app, texts, DescribesEnsembles);
     app.add_flag("--quiet", quiet, "show no progress bar");
 }
@@ -220,6 +233,14 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
         throw LabError("--rules needs a file name");
     RefuseDash("--rules", texts.rules_file, false);
     request.rules_file = texts.rules_file;
+    for (const std::string& text : texts.varies)
+        request.varies.push_back(ReadVary(text));
+    if (app.count("--design") > 0 && texts.design.empty())
+        throw LabError("--design needs a file name");
+    RefuseDash("--design", texts.design, false);
+    request.design_file = texts.design;
+    // A sweep without --runs runs each point once, from the first seed.
+    if (request.Sweep() && !request.runs) request.runs = 1;
     for (const std::string& text : texts.rules) {
         request.rule_options.push_back(ReadRuleOption(text));
         for (std::size_t k = 0; k + 1 < request.rule_options.size(); ++k)

@@ -53,6 +53,25 @@ void CheckShard(const Request& request)
 
 } // namespace
 
+// What a sweep may be asked for: its points from one place, rules fixed or varied but not
+// both, and the outputs sweeps make so far.
+void CheckSweep(const Request& request)
+{
+    if (!request.varies.empty() && !request.design_file.empty())
+        throw LabError("--vary and --design cannot be combined: a sweep's points come from one "
+                       "or the other");
+    for (const Varied& varied : request.varies)
+        for (const RuleChange& fixed : request.rule_options)
+            if (fixed.rule == varied.rule)
+                throw LabError(std::string("rule ") + varied.rule->name +
+                               " is both set by --rule and swept by --vary");
+    if (request.shard) throw LabError("--shard cannot yet split a sweep");
+    for (std::size_t k = 0; k < OutputKinds; ++k)
+        if (request.outputs[k] && !MadeBySweeps(Outputs()[k]))
+            throw LabError(std::string(Outputs()[k].option) + " cannot yet be made by a sweep (" +
+                           OptionList(MadeBySweeps, "and") + " can)");
+}
+
 void CheckCombinations(const Request& request)
 {
     if (request.Ensemble()) {
@@ -72,6 +91,7 @@ void CheckCombinations(const Request& request)
         if (request.shard) CheckShard(request);
         // The samples of a shard name its request but not yet its rules: shards run under other
         // rules would merge with shards of the window's as if they were one ensemble.
+        if (request.Sweep()) CheckSweep(request);
         if (request.shard && (!request.rule_options.empty() || !request.rules_file.empty()))
             throw LabError("--shard cannot yet be combined with --rule or --rules: a shard's "
                            "samples file does not keep the rules, so merge could not tell "
@@ -80,6 +100,10 @@ void CheckCombinations(const Request& request)
         for (std::size_t k = 0; k < OutputKinds; ++k)
             if (request.outputs[k] && OnlyForEnsembles(Outputs()[k]))
                 throw LabError(std::string(Outputs()[k].option) + " needs --runs");
+        for (std::size_t k = 0; k < OutputKinds; ++k)
+            if (request.outputs[k] && DescribesSweeps(Outputs()[k]))
+                throw LabError(std::string(Outputs()[k].option) +
+                               " needs --vary or --design, the sweep it describes");
         if (request.threads) throw LabError("--threads needs --runs");
     }
     if (request.checkpoint_every && !request.Asks(KeepsWorlds))
@@ -97,6 +121,7 @@ void RefuseSharedFiles(const Request& request)
     std::vector<NamedFile> files;
     if (!request.events.empty()) files.push_back({"--events", request.events});
     if (!request.rules_file.empty()) files.push_back({"--rules", request.rules_file});
+    if (!request.design_file.empty()) files.push_back({"--design", request.design_file});
     if (request.Resumed()) files.push_back({"--resume", request.resume, true});
     for (std::size_t k = 0; k < OutputKinds; ++k)
         if (request.outputs[k] && Outputs()[k].files)

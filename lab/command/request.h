@@ -11,6 +11,7 @@
 
 #include "lab/command/limits.h"
 #include "lab/command/rules_file.h"
+#include "lab/command/sweep_points.h"
 #include "lab/outputs/output_table.h"
 #include "lab/shards/shard.h"
 
@@ -23,6 +24,8 @@ struct Request {
     std::string events;                   // events file, or empty
     std::string rules_file;               // --rules FILE, or empty
     std::vector<RuleChange> rule_options; // each --rule, in order: after the file's, they win
+    std::vector<Varied> varies;           // each --vary, in order: the grid's axes
+    std::string design_file;              // --design FILE, or empty
     std::string resume;                   // checkpoint file to go on from, or empty
     std::optional<std::uint64_t> checkpoint_every; // 1..2^64-1: replace --checkpoint-out so often
     std::optional<std::uint64_t> every;            // K, 1..2^64-1; none: DefaultRowSpacing
@@ -32,7 +35,9 @@ struct Request {
     bool quiet = false;                   // no progress bar
     AskedOutputs outputs;
 
-    bool Ensemble() const { return runs.has_value(); }
+    bool Ensemble() const { return runs.has_value() || Sweep(); }
+    // A sweep runs each of its points' rules over the same --runs seeds.
+    bool Sweep() const { return !varies.empty() || !design_file.empty(); }
     bool Resumed() const { return !resume.empty(); }
     // The seed of the first run: --seed, or 42, the seed of the window's own starting state.
     std::uint64_t FirstSeed() const;

@@ -4,6 +4,7 @@
 
 #include "lab/command/input_file.h"
 #include "lab/command/lab_error.h"
+#include "lab/command/text_fields.h"
 #include "sim/quoted_text.h"
 #include "sim/run_refused.h"
 
@@ -13,16 +14,6 @@ namespace {
 
 // A rules file names each rule once at most; none holds more than a few hundred bytes.
 constexpr std::size_t MostRulesFileBytes = 1 << 20;
-
-std::string_view Trimmed(std::string_view text)
-{
-    const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r'; };
-    while (!text.empty() && blank(text.front()))
-        text.remove_prefix(1);
-    while (!text.empty() && blank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
 
 // NAME and VALUE either side of the first '=', each without its blanks; the rule checked by
 // the core, which names it and its range in any refusal.

@@ -17,7 +17,10 @@ struct NamedFile {
 
     // Read, never written: the events and rules files, the checkpoint resumed, the files to
     // merge.
-    bool Input() const { return resumed || merged || role == "--events" || role == "--rules"; }
+    bool Input() const
+    {
+        return resumed || merged || role == "--events" || role == "--rules" || role == "--design";
+    }
 };
 
 // Throws LabError when two of `files` are one file, however named (through links, including

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "lab/outputs/csv_columns.h"
+#include "lab/outputs/rule_columns.h"
 
 namespace morvane::lab {
 
@@ -53,7 +54,7 @@ Quantiles QuantilesOf(std::vector<double> values)
     return {At(values, 0.1), At(values, 0.5), At(values, 0.9)};
 }
 
-EnsembleRow EnsembleAt(const std::vector<RunRecord>& records, std::size_t index, std::uint64_t tick)
+EnsembleRow EnsembleAt(std::span<const RunRecord> records, std::size_t index, std::uint64_t tick)
 {
     std::vector<double> animals, plants, speed, turn;
     for (const RunRecord& record : records) { // in seed order, though the sort makes it moot
@@ -85,11 +86,24 @@ namespace {
 class QuantilesOutput : public EnsembleOutput {
 public:
     explicit QuantilesOutput(OutputFile& file) : file_(file) {}
+    // A sweep's rows come point by point, each led by its point and every rule it ran under;
+    // an ensemble's are as they always were.
     void Finish(const FinishedEnsemble& ensemble) override
     {
-        file_.Write(EnsembleHeader());
-        for (const EnsembleRow& row : ensemble.rows)
-            file_.Write(EnsembleLine(row));
+        if (!ensemble.point_rules) {
+            file_.Write(EnsembleHeader());
+            for (const EnsembleRow& row : ensemble.rows)
+                file_.Write(EnsembleLine(row));
+            return;
+        }
+        const std::vector<Rules>& points = *ensemble.point_rules;
+        file_.Write("point," + RuleColumnsHeader() + "," + EnsembleHeader());
+        const std::size_t per_point = ensemble.rows.size() / points.size();
+        for (std::size_t k = 0; k < ensemble.rows.size(); ++k) {
+            const std::size_t point = k / per_point;
+            file_.Write(std::to_string(point) + "," + RuleColumns(points[point]) + "," +
+                        EnsembleLine(ensemble.rows[k]));
+        }
     }
 
 private:

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct RunSample {
 };
 
 struct RunRecord {
+    std::uint64_t point = 0; // of a sweep; 0 for an ensemble, which is a sweep of one point
+    std::uint64_t run = 0;   // among its point's runs, from 0: its seed is the first + run
+    Rules rules;             // the rules it ran under
     std::uint64_t seed = 0;
     std::uint64_t ticks = 0;   // ticks run
     AnimalCensus final_census; // after the last tick and its releases
@@ -48,8 +52,7 @@ struct EnsembleRow {
 };
 
 // The row at sample `index` of every record (each has at least index + 1 samples).
-EnsembleRow EnsembleAt(const std::vector<RunRecord>& records, std::size_t index,
-                       std::uint64_t tick);
+EnsembleRow EnsembleAt(std::span<const RunRecord> records, std::size_t index, std::uint64_t tick);
 
 std::string EnsembleHeader();
 std::string EnsembleLine(const EnsembleRow& row); // speed and turn empty when no run has animals

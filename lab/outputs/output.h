@@ -40,6 +40,9 @@ struct FinishedEnsemble {
     const EnsembleIdentity& identity;      // the request the runs followed
     RunRange runs = {};                    // of identity.runs
     Shard shard = {};                      // 1/1 when the records hold every run
+    // A sweep's points' rules, in order, its records and rows point by point; none for an
+    // ensemble, which is no sweep.
+    const std::vector<Rules>* point_rules = nullptr;
 };
 
 class EnsembleOutput {
@@ -51,6 +54,12 @@ public:
     // records. Asked on the thread that makes the run, so an output keeps each run's data in
     // a place of the run's own.
     virtual RunListener* ListenerFor(std::uint64_t /*index*/) { return nullptr; }
+    // Run `index` is done, `record` what it left: told on the thread that ran it, as runs
+    // finish, in any order, so an output can write as it goes.
+    virtual void RunDone(std::uint64_t /*index*/, const RunRecord& /*record*/) {}
+    // Whether Finish needs every run's record. When no output does, none is kept, and the
+    // memory a sweep takes does not grow with its runs.
+    virtual bool KeepsRecords() const { return true; }
     virtual void Finish(const FinishedEnsemble& /*ensemble*/) {}
     virtual void Print(std::ostream& /*out*/) {}
 };

@@ -11,6 +11,7 @@
 #include "lab/outputs/state_dump.h"
 #include "lab/outputs/stats_table.h"
 #include "lab/outputs/summary_table.h"
+#include "lab/outputs/sweep_table.h"
 #include "lab/shards/samples_file.h"
 
 namespace morvane::lab {
@@ -72,6 +73,7 @@ const std::array<OutputKind, OutputKinds>& Outputs()
          .help = "with --runs: write one CSV line per run",
          .describes = Describes::Ensemble,
          .merged = true,
+         .swept = true,
          .files = TheFile,
          .for_ensemble = MakeSummaryOutput},
         {.option = "--ensemble-out",
@@ -80,6 +82,7 @@ const std::array<OutputKind, OutputKinds>& Outputs()
          .describes = Describes::Ensemble,
          .needs = {.rows = true, .kept_rows = true},
          .merged = true,
+         .swept = true,
          .files = TheFile,
          .for_ensemble = MakeQuantilesOutput},
         {.option = "--samples-out",
@@ -91,6 +94,13 @@ const std::array<OutputKind, OutputKinds>& Outputs()
          .merged = true,
          .files = TheFile,
          .for_ensemble = MakeSamplesOutput},
+        {.option = "--sweep-out",
+         .value_name = "FILE",
+         .help = "with --vary or --design: write one CSV line per run of the sweep, in "
+                 "point-then-run order (its point, run, seed, every rule, its results and hash)",
+         .describes = Describes::Sweep,
+         .files = TheFile,
+         .for_ensemble = MakeSweepOutput},
         {.option = "--hash",
          .help = "print the final world's 64-bit hash (with --runs: 'seed hash' for each run)",
          .describes = Describes::Either,

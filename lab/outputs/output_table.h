@@ -17,7 +17,9 @@
 
 namespace morvane::lab {
 
-enum class Describes { OneWorld, Ensemble, Either };
+// Sweep: only a sweep (--vary, --design) makes it; of the others, a sweep makes those marked
+// `swept`.
+enum class Describes { OneWorld, Ensemble, Either, Sweep };
 
 // What an output needs of the run that feeds it, beyond listening to it.
 struct Needs {
@@ -37,6 +39,9 @@ struct OutputKind {
     // Made by `morvane-lab merge` from the samples files of an ensemble's shards, which keep
     // what such an output needs of each run (its summary values, hash and rows) and no more.
     bool merged = false;
+    // Made by a sweep too, once for each of its points (an output that describes sweeps
+    // alone is made by them whatever this says).
+    bool swept = false;
     // The files the output writes, from the value given; none for a flag (stdout only).
     std::vector<std::string> (*files)(const std::string& value) = nullptr;
     // Makes the output for one world, or for an ensemble (none where it has no meaning), from
@@ -47,7 +52,7 @@ struct OutputKind {
         const std::string& value, const std::vector<OutputFile*>& files) = nullptr;
 };
 
-inline constexpr std::size_t OutputKinds = 11;
+inline constexpr std::size_t OutputKinds = 12;
 
 // Every output, in the order of the help; files are opened and committed in this order too.
 const std::array<OutputKind, OutputKinds>& Outputs();
@@ -73,6 +78,8 @@ inline bool OnlyForEnsembles(const OutputKind& kind)
 {
     return kind.describes == Describes::Ensemble;
 }
+inline bool DescribesSweeps(const OutputKind& kind) { return kind.describes == Describes::Sweep; }
+inline bool MadeBySweeps(const OutputKind& kind) { return DescribesSweeps(kind) || kind.swept; }
 inline bool WritesFiles(const OutputKind& kind) { return kind.files != nullptr; }
 inline bool Sampled(const OutputKind& kind) { return kind.needs.rows; }
 inline bool KeepsRows(const OutputKind& kind) { return kind.needs.kept_rows; }

@@ -3,6 +3,7 @@
 #include "lab/outputs/summary_table.h"
 
 #include "lab/outputs/csv_columns.h"
+#include "lab/outputs/rule_columns.h"
 
 namespace morvane::lab {
 
@@ -42,11 +43,19 @@ namespace {
 class SummaryOutput : public EnsembleOutput {
 public:
     explicit SummaryOutput(OutputFile& file) : file_(file) {}
+    // A sweep's lines are each led by the run's point, its place among the point's runs and
+    // every rule it ran under; an ensemble's are as they always were.
     void Finish(const FinishedEnsemble& ensemble) override
     {
-        std::string summary = SummaryHeader();
-        for (const RunRecord& record : ensemble.records)
+        const bool sweep = ensemble.point_rules != nullptr;
+        std::string summary = sweep ? "point,run," + RuleColumnsHeader() + "," : "";
+        summary += SummaryHeader();
+        for (const RunRecord& record : ensemble.records) {
+            if (sweep)
+                summary += std::to_string(record.point) + "," + std::to_string(record.run) + "," +
+                           RuleColumns(record.rules) + ",";
             summary += SummaryLine(record);
+        }
         file_.Write(summary);
     }
 

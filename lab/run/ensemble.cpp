@@ -8,6 +8,7 @@
 #include <exception>
 #include <mutex>
 #include <new>
+#include <span>
 #include <system_error>
 #include <thread>
 
@@ -42,11 +43,16 @@ private:
 // Run `index` of the ensemble, from `seed`: `start` going on with its random source restarted
 // from `seed`, listened to by the outputs that follow each run as it goes.
 RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t index,
+                 std::uint64_t point, std::uint64_t run_of_point, const Rules& rules,
                  std::uint64_t seed, OutputSet<EnsembleOutput>& outputs, ProgressMeter& progress)
 {
     RunRecord record;
+    record.point = point;
+    record.run = run_of_point;
+    record.rules = rules;
     record.seed = seed;
     WorldRun run = WorldRun(start).Fork(seed);
+    run.State().rules = rules;
     if (plan.take_rows) record.samples.reserve(RowsOf(plan, start.ticks_run).Count());
     Listeners listeners;
     SampleKeeper keeper(record.samples);
@@ -85,10 +91,11 @@ std::uint64_t DefaultThreads() { return std::max(1u, std::thread::hardware_concu
 
 namespace {
 
-void RunEnsembleAsked(const Request& request, RunState start,
+void RunEnsembleAsked(const Request& request, RunState start, std::vector<Rules> point_rules,
                       const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
                       std::ostream& warnings, std::ostream& out, StopFlag stop)
 {
+    if (point_rules.empty()) point_rules.push_back(start.rules);
     OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(request.outputs);
     RunPlan plan = PlanOf(request, start);
     plan.releases = &releases;
@@ -101,9 +108,14 @@ void RunEnsembleAsked(const Request& request, RunState start,
     const EnsembleIdentity identity = IdentityOf(request, plan, start, inputs);
     const Shard shard = request.shard.value_or(Shard{});
     const RunRange range = RunsOf(shard, identity.runs);
-    // The runs of this process: all of them, or a shard's part.
-    const std::uint64_t runs = range.Count(), first_seed = identity.first_seed + range.first;
-    std::vector<RunRecord> records(runs);
+    // The runs of this process: all of them, or a shard's part; every point's, in a sweep.
+    const std::uint64_t per_point = range.Count(), first_seed = identity.first_seed + range.first;
+    const std::uint64_t runs = per_point * point_rules.size();
+    // Kept only for the outputs that make their files once every run is done.
+    bool keep_records = false;
+    for (auto& output : outputs.outputs)
+        keep_records = keep_records || output->KeepsRecords();
+    std::vector<RunRecord> records(keep_records ? runs : 0);
     for (auto& output : outputs.outputs)
         output->Expect(runs);
     std::atomic<std::uint64_t> ticks_done{0};
@@ -117,8 +129,13 @@ void RunEnsembleAsked(const Request& request, RunState start,
             try {
                 for (std::uint64_t k; (k = next.fetch_add(1)) < runs;) {
                     if (stop.Raised()) break;
-                    records[k] = RunOne(plan, start, k, first_seed + k, outputs, progress);
-                    ticks_done += records[k].ticks - start.ticks_run;
+                    const std::uint64_t point = k / per_point, run = k % per_point;
+                    RunRecord record = RunOne(plan, start, k, point, run, point_rules[point],
+                                              first_seed + run, outputs, progress);
+                    ticks_done += record.ticks - start.ticks_run;
+                    for (auto& output : outputs.outputs)
+                        output->RunDone(k, record);
+                    if (keep_records) records[k] = std::move(record);
                 }
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(failure_mutex);
@@ -155,25 +172,31 @@ void RunEnsembleAsked(const Request& request, RunState start,
     std::vector<EnsembleRow> rows;
     const RowSchedule schedule = RowsOf(plan, start.ticks_run);
     const std::uint64_t row_count = plan.take_rows ? schedule.Count() : 0;
-    for (std::uint64_t k = 0; k < row_count; ++k)
-        rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
-
-    outputs.Finish(FinishedEnsemble{records, rows, identity, range, shard}, out);
+    for (std::uint64_t p = 0; p < point_rules.size() && row_count > 0; ++p) {
+        const std::span<const RunRecord> point(records.data() + p * per_point, per_point);
+        for (std::uint64_t k = 0; k < row_count; ++k)
+            rows.push_back(EnsembleAt(point, k, schedule.Tick(k)));
+    }
+    outputs.Finish(FinishedEnsemble{records, rows, identity, range, shard,
+                                    request.Sweep() ? &point_rules : nullptr},
+                   out);
 }
 
 } // namespace
 
-void RunEnsemble(const Request& request, RunState start,
+void RunEnsemble(const Request& request, RunState start, const std::vector<Rules>& point_rules,
                  const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
                  std::ostream& warnings, std::ostream& out, StopFlag stop)
 {
     // The records of every run, and their rows, are held until the end: a request too large
     // for this machine's memory is said in those words.
-    const std::uint64_t runs = RunsOf(request.shard.value_or(Shard{}), *request.runs).Count();
+    const std::uint64_t runs = RunsOf(request.shard.value_or(Shard{}), *request.runs).Count() *
+                               std::max<std::size_t>(point_rules.size(), 1);
     const std::uint64_t rows =
         request.Asks(Sampled) ? RowsOf(PlanOf(request, start), start.ticks_run).Count() : 0;
     try {
-        RunEnsembleAsked(request, std::move(start), releases, inputs, warnings, out, stop);
+        RunEnsembleAsked(request, std::move(start), point_rules, releases, inputs, warnings, out,
+                         stop);
     } catch (const std::bad_alloc&) {
         throw LabError("not enough memory for " + GroupedDigits(runs) +
                        (runs == 1 ? " run" : " runs") +

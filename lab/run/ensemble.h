@@ -1,6 +1,8 @@
 // An ensemble: R runs from seeds S, S+1, ..., S+R-1 spread over threads, each through the
 // same tick loop as a single world, and their outputs made once every run is done; or a fork,
-// R runs going on from one kept world, run r drawing from seed S + r.
+// R runs going on from one kept world, run r drawing from seed S + r. A sweep is P such
+// ensembles side by side, one for each of its points' rules, with the same seeds: its runs
+// are numbered point by point, run k being run k % R of point k / R.
 #pragma once
 
 #include <ostream>
@@ -22,7 +24,9 @@ std::uint64_t DefaultThreads();
 // its own seed. Every output comes out the same whatever the number of threads. Throws
 // LabError; no output is then left. Stopped by `stop`, it throws RunInterrupted. `inputs`
 // are the files the runs read, which a shard's samples record.
-void RunEnsemble(const Request& request, RunState start,
+// `point_rules` are a sweep's points' rules, or none for an ensemble, whose one point runs under
+// the start's rules.
+void RunEnsemble(const Request& request, RunState start, const std::vector<Rules>& point_rules,
                  const std::vector<ScriptedRelease>& releases, const InputDigests& inputs,
                  std::ostream& warnings, std::ostream& out, StopFlag stop);
 

@@ -19,7 +19,7 @@ RunPlan PlanOf(const Request& request, const RunState& start)
     return plan;
 }
 
-void CheckRunFits(const Request& request, const RunState& start)
+void CheckRunFits(const Request& request, const RunState& start, std::uint64_t points)
 {
     const std::uint64_t from = start.ticks_run;
     try {
@@ -32,7 +32,7 @@ void CheckRunFits(const Request& request, const RunState& start)
     // ensemble keeps every sampled output's rows, to take quantiles across its runs.
     const RunPlan plan = PlanOf(request, start);
     const std::uint64_t rows = RowsOf(plan, from).Count();
-    const std::uint64_t runs = request.runs.value_or(1);
+    const std::uint64_t runs = request.runs.value_or(1) * points; // every point's, in a sweep
     const bool keeps_rows = request.Ensemble() ? request.Asks(Sampled) : request.Asks(KeepsRows);
     if (keeps_rows && rows > MostSamples / runs)
         throw LabError(std::to_string(runs) + (runs == 1 ? " run" : " runs") + " of " +

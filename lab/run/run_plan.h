@@ -15,6 +15,6 @@ RunPlan PlanOf(const Request& request, const RunState& start);
 // Throws LabError when the run cannot go on from `start` as asked: past 2^64 - 1 ticks, with
 // more rows than memory would hold, or with statistics rows that the births and deaths
 // `start` carries do not lead to.
-void CheckRunFits(const Request& request, const RunState& start);
+void CheckRunFits(const Request& request, const RunState& start, std::uint64_t points = 1);
 
 } // namespace morvane::lab

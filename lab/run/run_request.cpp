@@ -8,10 +8,13 @@
 #include <vector>
 
 #include "lab/command/events_file.h"
+#include "lab/command/lab_error.h"
+#include "lab/command/sweep_points.h"
 #include "lab/outputs/checkpoint_file.h"
 #include "lab/run/ensemble.h"
 #include "lab/run/run_plan.h"
 #include "lab/run/single_world.h"
+#include "sim/number_text.h"
 
 namespace morvane::lab {
 
@@ -34,6 +37,33 @@ RunState StartOf(const Request& request, const std::vector<RuleChange>& rule_cha
     return start;
 }
 
+// A sweep's points, each the run's rules with the point's changes made, every one held
+// together before the first tick; none for a request that is no sweep.
+std::vector<Rules> PointRulesOf(const Request& request, const Rules& start)
+{
+    if (!request.Sweep()) return {};
+    const SweepPoints sweep =
+        request.design_file.empty() ? GridOf(request.varies) : ReadDesignFile(request.design_file);
+    for (const RuleEntry* varied : sweep.varied)
+        for (const RuleChange& fixed : request.rule_options)
+            if (fixed.rule == varied)
+                throw LabError(std::string("rule ") + varied->name +
+                               " is both set by --rule and swept by the design");
+    if (sweep.points.size() > MostRuns / *request.runs)
+        throw LabError(GroupedDigits(sweep.points.size()) + " points of " +
+                       GroupedDigits(*request.runs) + " runs each are more than the " +
+                       GroupedDigits(MostRuns) + " runs one request may make");
+    std::vector<Rules> rules;
+    for (std::size_t p = 0; p < sweep.points.size(); ++p) {
+        try {
+            rules.push_back(WithChanges(start, sweep.points[p]));
+        } catch (const LabError& refused) {
+            throw LabError("the sweep's point " + std::to_string(p) + ": " + refused.what());
+        }
+    }
+    return rules;
+}
+
 } // namespace
 
 void RunRequest(const Request& request, std::ostream& warnings, std::ostream& out, StopFlag stop)
@@ -52,9 +82,10 @@ void RunRequest(const Request& request, std::ostream& warnings, std::ostream& ou
     rule_changes.insert(rule_changes.end(), request.rule_options.begin(),
                         request.rule_options.end());
     RunState start = StartOf(request, rule_changes, inputs.checkpoint);
-    CheckRunFits(request, start);
+    const std::vector<Rules> point_rules = PointRulesOf(request, start.rules);
+    CheckRunFits(request, start, std::max<std::size_t>(point_rules.size(), 1));
     if (request.Ensemble())
-        RunEnsemble(request, std::move(start), releases, inputs, warnings, out, stop);
+        RunEnsemble(request, std::move(start), point_rules, releases, inputs, warnings, out, stop);
     else
         RunSingleWorld(request, std::move(start), releases, warnings, out, stop);
 }

@@ -133,6 +133,34 @@ def test_an_ensemble_figure_draws_the_medians_in_their_10_to_90_percent_bands(ru
                        "median of mean turning rate"]
 
 
+def test_a_sweep_figure_draws_each_points_medians_named_by_the_rules_it_varied(tmp_path):
+    lab(tmp_path, "--vary", "speed-mutation=0,0.5", "--vary", "glances=4,11", "--runs", "3",
+        "--seed", "2", "--ticks", "2000", "--every", "250", "--ensemble-out", "sweep.csv")
+    path = tmp_path / "sweep.csv"
+    points = figures.read_sweep_ensemble(path)
+    assert len(points) == 4 and points[3].rules["speed_mutation"] == 0.5
+    swept = figures.swept_rules(points)
+    assert swept == ["speed_mutation", "glances"]
+    labels = [figures.point_label(point, swept) for point in points]
+    assert labels == ["speed_mutation 0, glances 4", "speed_mutation 0, glances 11",
+                      "speed_mutation 0.5, glances 4", "speed_mutation 0.5, glances 11"]
+    figure = figures.sweep_figure(points, labels, "t")
+    point_of = csv_column(path, "point")
+    for k in range(4):
+        rows = point_of == k
+        ticks = csv_column(path, "tick")[rows]
+        assert len(ticks) == 9  # ticks 0, 250, ..., 2000
+        for column in ("animals", "speed_mean", "turn_mean"):
+            assert_line(figure, f"{column} point {k}", ticks,
+                        csv_column(path, f"{column}_median")[rows])
+            assert_band(figure, f"{column} point {k} band", ticks,
+                        csv_column(path, f"{column}_p10")[rows],
+                        csv_column(path, f"{column}_p90")[rows])
+    assert [t.get_text() for t in figure.axes[0].get_legend().get_texts()] == labels
+    assert command.main(["ensemble", str(path), "-o", str(tmp_path / "sweep.svg")]) == 0
+    assert (tmp_path / "sweep.svg").read_bytes().startswith(b"<?xml")
+
+
 def test_a_line_breaks_where_no_animal_lives_and_a_lone_row_shows_as_a_dot(tmp_path):
     rows = ["0,2,10,0.5,0.1,0.6,0.2", "100,2,10,0.7,0.1,0.8,0.2", "200,0,10,,,,",
             "300,1,10,0.9,0,1.1,0", "400,0,10,,,,", "500,0,10,,,,", "600,3,10,1.2,0.3,1.3,0.1",

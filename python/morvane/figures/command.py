@@ -111,7 +111,19 @@ def draw_run(arguments):
     return drawing.time_series_figure(series.run_series(stats), title), title
 
 
+def draw_sweep(arguments):
+    points = tables.read_sweep_ensemble(arguments.ensemble)
+    swept = series.swept_rules(points)
+    labels = [series.point_label(point, swept) for point in points]
+    last = max(point.quantiles["tick"][-1] for point in points)
+    title = arguments.title or (f"Morvane: a sweep of {drawing.grouped(len(points))} points, "
+                                f"medians across runs, {drawing.grouped(last)} ticks")
+    return drawing.sweep_figure(points, labels, title), title
+
+
 def draw_ensemble(arguments):
+    if tables.is_sweep(arguments.ensemble):
+        return draw_sweep(arguments)
     ensemble = tables.read_ensemble(arguments.ensemble)
     title = arguments.title or (f"Morvane: median and 10\u201390 % across runs, "
                                 f"{drawing.grouped(ensemble['tick'][-1])} ticks")
@@ -153,7 +165,8 @@ def parser():
     run.add_argument("stats", metavar="STATS.csv")
     ensemble = command("ensemble", draw_ensemble,
                        "the medians across runs of the same, in a band from the 10 %% to the 90 %% "
-                       "quantile, from morvane-lab --runs ... --ensemble-out")
+                       "quantile, from morvane-lab --runs ... --ensemble-out; a sweep's (--vary "
+                       "or --design) as one line per point, named by its rules")
     ensemble.add_argument("ensemble", metavar="ENSEMBLE.csv")
     trait_map = command("trait-map", draw_trait_map,
                         "how the living spread over speed and turning rate at six moments, from "

@@ -4,12 +4,15 @@ figure can be read back and checked against the tables it came from."""
 
 import math
 
+import matplotlib
 import numpy as np
 from matplotlib import patheffects
 from matplotlib.colors import LinearSegmentedColormap, PowerNorm
 from matplotlib.figure import Figure
 from matplotlib.patches import Patch
 from matplotlib.ticker import FuncFormatter, MaxNLocator
+
+from morvane.figures.series import Trace
 
 DPI = 100  # a PNG's pixels per inch; an SVG or a PDF is measured in points
 
@@ -105,6 +108,39 @@ def time_series_figure(series, title):
     turn.set_xlim(first, max(last, first + 1))
     for axes in (living, speed, turn):
         axes.set_ylim(bottom=min(0, axes.get_ylim()[0]))
+    return figure
+
+
+def sweep_figure(points, labels, title):
+    """A sweep: the animals, the mean speed and the mean turning rate over time, one line per
+    point (the median across its runs) in a band from the 10 % to the 90 % quantile, each point
+    in a colour of its own and named in the legend by its rules: 960 x 810 pixels at 100 dpi."""
+    figure = Figure(figsize=(9.6, 8.1), dpi=DPI, layout="constrained")
+    figure.suptitle(title, fontweight="bold")
+    living, speed, turn = figure.subplots(3, 1, sharex=True)
+    colours = matplotlib.colormaps["tab10" if len(points) <= 10 else "viridis"]
+    for axes, column, value_label in ((living, "animals", "living animals (count)"),
+                                      (speed, "speed_mean", "mean speed (pixels/tick)"),
+                                      (turn, "turn_mean", "mean turn (radians/tick)")):
+        handles = []
+        for k, point in enumerate(points):
+            colour = colours(k if len(points) <= 10 else k / max(len(points) - 1, 1))
+            quantiles = point.quantiles
+            trace = Trace(quantiles[f"{column}_median"], quantiles[f"{column}_p10"],
+                          quantiles[f"{column}_p90"])
+            handles.append(_draw_trace(axes, quantiles["tick"], trace,
+                                       f"{column} point {k}", colour)[1])
+        axes.set_ylabel(value_label)
+        axes.grid(color="0.88", linewidth=0.8)
+        axes.set_axisbelow(True)
+        if axes is living:
+            axes.legend(handles=handles, labels=labels, loc="lower right", bbox_to_anchor=(1, 1),
+                        ncol=min(len(handles), 3), frameon=False, borderaxespad=0.2,
+                        handlelength=1.6)
+        axes.set_ylim(bottom=min(0, axes.get_ylim()[0]))
+    # What the lines and bands are, under the time axis, clear of a legend of many points.
+    turn.set_xlabel("time (ticks); lines: medians across runs, bands: 10\u201390 % of runs")
+    _ticks_in_thousands(turn)
     return figure
 
 

@@ -55,6 +55,19 @@ def ensemble_series(ensemble):
                       turn=across_runs("turn_mean"), ensemble=True)
 
 
+def swept_rules(points):
+    """The rules whose values differ between a sweep's points, in the lab's order."""
+    return [name for name in points[0].rules
+            if len({point.rules[name] for point in points}) > 1]
+
+
+def point_label(point, swept):
+    """What tells a point apart in a legend: its values of the swept rules."""
+    def value(number):
+        return str(int(number)) if float(number).is_integer() else repr(float(number))
+    return ", ".join(f"{name} {value(point.rules[name])}" for name in swept) or "the one point"
+
+
 def default_moments(ticks):
     """The ticks after 1/6, 2/6, ... and all of a run of `ticks` ticks from a fresh world, in
     whole ticks: k/6 of the way, rounded down."""

@@ -148,6 +148,60 @@ def read_ensemble(path):
     return read_over_time(path, ENSEMBLE_COLUMNS, "--ensemble-out")
 
 
+def rule_names():
+    """Every rule's column in the lab's sweep tables, in their order: the Python names."""
+    from morvane import Rules  # the compiled world names them, once for everyone
+    return list(Rules().to_dict())
+
+
+def is_sweep(path):
+    """Whether an --ensemble-out file is a sweep's: its first column names the point."""
+    try:
+        with open(path, newline="", encoding="utf-8") as file:
+            header = next(csv.reader(file), [])
+    except (OSError, UnicodeDecodeError, csv.Error):
+        return False  # read_rows says what is wrong with it
+    return header[:1] == ["point"]
+
+
+@dataclass
+class SweepPoint:
+    """One point of a sweep: the rules it ran under and its quantiles over time."""
+
+    rules: dict
+    quantiles: dict
+
+
+def read_sweep_ensemble(path):
+    """The points of a sweep's --ensemble-out, in the file's order, each with its rules and
+    its quantiles as float arrays; a point's rows run forward in time, and its rules are the
+    same on each of them."""
+    names = rule_names()
+    columns = {"point": WHOLE, **{name: NUMBER for name in names}, **ENSEMBLE_COLUMNS}
+    points = []
+    for line, row in read_rows(path, columns, "--vary ... --ensemble-out"):
+        if row["point"] == len(points):
+            points.append(SweepPoint({name: row[name] for name in names},
+                                     {column: [] for column in ENSEMBLE_COLUMNS}))
+        elif row["point"] != len(points) - 1:
+            raise FigureError(f"{named(path)}:{line}: point {row['point']} out of order (the "
+                              f"points must come 0, 1, 2, ... each in one block)")
+        point = points[-1]
+        if any(row[name] != point.rules[name] for name in names):
+            raise FigureError(f"{named(path)}:{line}: point {row['point']}'s rules differ from "
+                              f"its first row's")
+        ticks = point.quantiles["tick"]
+        if ticks and row["tick"] <= ticks[-1]:
+            raise FigureError(f"{named(path)}:{line}: tick {row['tick']} does not come after "
+                              f"tick {ticks[-1]} (the rows must run forward in time)")
+        for column in ENSEMBLE_COLUMNS:
+            point.quantiles[column].append(math.nan if row[column] is None else row[column])
+    for point in points:
+        point.quantiles = {column: np.array(values, dtype=np.float64)
+                           for column, values in point.quantiles.items()}
+    return points
+
+
 @dataclass
 class Lineage:
     """Every animal that lived in one run, in the file's order."""
