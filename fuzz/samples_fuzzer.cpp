@@ -6,6 +6,8 @@
 //   odd   edits to a real samples file, its checksum made right, so the fuzzer reaches the
 //         checks behind the checksum: the rest is triples (offset, two bytes; byte to put
 //         there). Any edit must be refused in words or read back exactly as it was written.
+//         The file is an ensemble's under the window's rules (format version 1) when the
+//         first byte's second bit is clear, a sweep's (version 2) when it is set.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +17,7 @@
 
 #include "lab/outputs/ensemble_table.h"
 #include "lab/outputs/summary_table.h"
+#include "lab/outputs/sweep_table.h"
 #include "lab/run/row_schedule.h"
 #include "lab/shards/samples_file.h"
 #include "sim/byte_codec.h"
@@ -50,6 +53,11 @@ void ReadAndWriteBack(std::string_view bytes)
     // What the merge makes of them: every line and every row.
     for (const morvane::lab::RunRecord& record : read.records)
         if (morvane::lab::SummaryLine(record).empty()) Broken("an empty summary line");
+    for (const morvane::lab::RunRecord& record : read.records)
+        if (record.point >= read.identity.point_rules.size() ||
+            record.rules != read.identity.point_rules[record.point] ||
+            morvane::lab::SweepLine(record).empty())
+            Broken("a run out of its point");
     const morvane::lab::RowSchedule schedule{read.identity.from, read.identity.to,
                                              read.identity.every, read.identity.resumed};
     if (!read.records.empty())
@@ -57,37 +65,53 @@ void ReadAndWriteBack(std::string_view bytes)
             morvane::lab::EnsembleLine(morvane::lab::EnsembleAt(read.records, k, schedule.Tick(k)));
 }
 
-// The samples of shard 2/2 of four runs from seed 5, 60 ticks with rows every 20.
-const std::string& Base()
+// The samples of shard 2/2 of four runs from seed 5, 60 ticks with rows every 20; in a sweep,
+// four runs at each of three points varying two rules.
+std::string MadeBase(bool sweep)
 {
-    static const std::string base = [] {
-        ShardSamples s;
-        s.identity.program_version = "1.0.0.0";
-        s.identity.to = 60;
-        s.identity.every = 20;
-        s.identity.first_seed = 5;
-        s.identity.runs = 4;
-        s.identity.events = {true, 42, 0x1234abcd};
-        s.shard = {2, 2};
-        s.runs = morvane::lab::RunsOf(s.shard, s.identity.runs);
-        for (std::uint64_t r = s.runs.first; r < s.runs.end; ++r) {
-            morvane::lab::RunRecord record;
-            record.seed = 5 + r;
-            record.ticks = 60;
-            record.hash = 0x0123456789abcdefULL * (r + 1);
-            record.final_census.living = static_cast<int>(3 * r);
-            record.final_census.speed.mean = 0.3 + 0.01 * static_cast<double>(r);
-            record.final_census.turn.mean = 0.5;
-            record.final_plants = 40;
-            record.totals.tally.born_by_top_up = 2;
-            record.totals.ticks_below_three = 10;
-            for (int k = 0; k < 4; ++k)
-                record.samples.push_back({static_cast<std::int16_t>(k), 30, 0.3, 0.5});
-            s.records.push_back(record);
+    ShardSamples s;
+    s.identity.program_version = "1.0.0.0";
+    s.identity.to = 60;
+    s.identity.every = 20;
+    s.identity.first_seed = 5;
+    s.identity.runs = 4;
+    s.identity.events = {true, 42, 0x1234abcd};
+    if (sweep) {
+        s.identity.swept = true;
+        s.identity.point_rules.clear();
+        morvane::Rules rules;
+        rules.birth_cost = 300;
+        for (const double h : {0.0, 0.25, 1.0}) {
+            rules.speed_mutation = h;
+            rules.glances = static_cast<int>(4 * h);
+            s.identity.point_rules.push_back(rules);
         }
-        return Written(s);
-    }();
-    return base;
+    }
+    s.shard = {2, 2};
+    s.runs = morvane::lab::RunsOf(s.shard, s.identity.AllRuns());
+    for (std::uint64_t r = s.runs.first; r < s.runs.end; ++r) {
+        morvane::lab::RunRecord record;
+        record.seed = 5 + r % s.identity.runs;
+        if (sweep) record.totals.tally.died_paying = static_cast<std::int64_t>(r);
+        record.ticks = 60;
+        record.hash = 0x0123456789abcdefULL * (r + 1);
+        record.final_census.living = static_cast<int>(3 * r);
+        record.final_census.speed.mean = 0.3 + 0.01 * static_cast<double>(r);
+        record.final_census.turn.mean = 0.5;
+        record.final_plants = 40;
+        record.totals.tally.born_by_top_up = 2;
+        record.totals.ticks_below_three = 10;
+        for (int k = 0; k < 4; ++k)
+            record.samples.push_back({static_cast<std::int16_t>(k), 30, 0.3, 0.5});
+        s.records.push_back(record);
+    }
+    return Written(s);
+}
+
+const std::string& Base(bool sweep)
+{
+    static const std::string ensemble = MadeBase(false), swept = MadeBase(true);
+    return sweep ? swept : ensemble;
 }
 
 } // namespace
@@ -99,7 +123,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ReadAndWriteBack(input.substr(size == 0 ? 0 : 1));
         return 0;
     }
-    std::string edited = Base();
+    std::string edited = Base((data[0] & 2) != 0);
     edited.resize(edited.size() - 4);
     for (std::size_t k = 1; k + 2 < size; k += 3) {
         const std::size_t offset = (data[k] | (data[k + 1] << 8)) % edited.size();

@@ -5,7 +5,7 @@
 
 #include "sim/byte_codec.h"
 #include "sim/file_envelope.h"
-#include "sim/rule_book.h"
+#include "sim/kept_rules.h"
 #include "sim/run_refused.h"
 #include "sim/world_columns.h"
 
@@ -27,61 +27,15 @@ constexpr FileKind CheckpointFile{"MORVCKPT", CheckpointFormatVersion, MostCheck
                                   "checkpoint", OldestCheckpointFormatRead};
 constexpr std::size_t MostVersionText = 64; // the program version recorded, in bytes
 constexpr std::uint64_t MostAnimalsEntered = std::uint64_t{1} << 62;
-constexpr std::size_t MostRuleName = 64;
 
-// The run's rules, each by name with its value as a double, in the rule book's order.
-void WriteRules(EnvelopeWriter& w, const Rules& rules)
+// Rules no writer wrote are damage.
+Rules CheckpointRules(const KeptRules& kept)
 {
-    w.Number(static_cast<std::uint16_t>(RuleBook.size()));
-    for (const RuleEntry& rule : RuleBook) {
-        const std::string_view name = rule.name;
-        w.Number(static_cast<std::uint8_t>(name.size()));
-        w.Bytes(name);
-        w.Double(rule.Of(rules));
-    }
-}
-
-// The rules as the file holds them, before they are checked.
-using KeptRules = std::vector<std::pair<std::string_view, double>>;
-
-// Reads the rules' names and values; a count or a name's length no writer gives is damage,
-// or the checksum's failure when that fails too.
-KeptRules ReadKeptRules(EnvelopeReader<CheckpointError>& r)
-{
-    const auto refuse = [&r](const char* problem) {
-        throw CheckpointError(r.Intact() ? problem : "corrupt (checksum)");
-    };
-    const auto count = r.Number<std::uint16_t>();
-    if (count != RuleBook.size()) refuse("corrupt (the count of its rules)");
-    KeptRules kept;
-    for (std::uint16_t k = 0; k < count; ++k) {
-        const auto name_size = r.Number<std::uint8_t>();
-        if (name_size > MostRuleName) refuse("corrupt (a rule's name)");
-        const std::string_view name = r.Bytes(name_size);
-        kept.emplace_back(name, r.Double());
-    }
-    return kept;
-}
-
-// Every rule once, each in its range, and all of them holding together: rules no writer
-// wrote are damage.
-Rules CheckedRules(const KeptRules& kept)
-{
-    Rules rules;
-    std::array<bool, RuleBook.size()> seen{};
     try {
-        for (const auto& [name, value] : kept) {
-            const RuleEntry* rule = RuleNamed(name);
-            if (!rule || seen[static_cast<std::size_t>(rule - RuleBook.data())])
-                throw CheckpointError("corrupt (a rule's name)");
-            seen[static_cast<std::size_t>(rule - RuleBook.data())] = true;
-            SetRule(rules, *rule, value);
-        }
-        CheckRulesHold(rules);
+        return CheckedRules(kept);
     } catch (const RunRefused& refused) {
         throw CheckpointError(std::string("corrupt (") + refused.what() + ")");
     }
-    return rules;
 }
 
 // The checkpoint's own runs of values: the tables' columns and the canvases' pixels.
@@ -264,7 +218,12 @@ RunState ReadCheckpoint(std::string_view bytes)
         throw CheckpointError(r.Intact() ? "corrupt (the program version)" : "corrupt (checksum)");
     r.Bytes(version_size);
     // Format version 1 kept no rules: it was written when every world ran the window's.
-    const KeptRules kept_rules = r.Version() >= 2 ? ReadKeptRules(r) : KeptRules{};
+    // The checksum is checked later, to name a truncation as one: damage seen before is named
+    // the checksum's when that fails too.
+    const auto damaged = [&r](const char* problem) {
+        return std::string(r.Intact() ? problem : "corrupt (checksum)");
+    };
+    const KeptRules kept_rules = r.Version() >= 2 ? ReadKeptRules(r, damaged) : KeptRules{};
     const auto state_size = r.Number<std::uint64_t>();
     const auto packed_size = r.Number<std::uint64_t>();
     // A file cut short is named so, though its checksum cannot hold either.
@@ -287,7 +246,7 @@ RunState ReadCheckpoint(std::string_view bytes)
         unpacked != expected)
         throw CheckpointError("corrupt (the compressed state)");
     RunState run = FromState(state);
-    run.rules = r.Version() >= 2 ? CheckedRules(kept_rules) : WindowRules;
+    run.rules = r.Version() >= 2 ? CheckpointRules(kept_rules) : WindowRules;
     return run;
 }
 

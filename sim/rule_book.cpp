@@ -37,6 +37,14 @@ const RuleEntry* RuleNamed(std::string_view name)
     return nullptr;
 }
 
+const RuleEntry& KnownRule(std::string_view name)
+{
+    const RuleEntry* rule = RuleNamed(name);
+    if (!rule)
+        throw RunRefused("unknown rule '" + std::string(name) + "' (expected " + AllNames() + ")");
+    return *rule;
+}
+
 std::string RangeText(const RuleEntry& rule)
 {
     return ShortestDigits(rule.least) + " to " + ShortestDigits(rule.most);
@@ -57,11 +65,9 @@ void SetRule(Rules& rules, const RuleEntry& rule, double value)
 
 void SetRuleFromText(Rules& rules, std::string_view name, std::string_view text)
 {
-    const RuleEntry* rule = RuleNamed(name);
-    if (!rule)
-        throw RunRefused("unknown rule '" + std::string(name) + "' (expected " + AllNames() + ")");
-    if (!IsDecimalNumber(text)) Refuse(*rule, QuotedText(text) + " is not a decimal number");
-    SetRule(rules, *rule, std::strtod(std::string(text).c_str(), nullptr));
+    const RuleEntry& rule = KnownRule(name);
+    if (!IsDecimalNumber(text)) Refuse(rule, QuotedText(text) + " is not a decimal number");
+    SetRule(rules, rule, std::strtod(std::string(text).c_str(), nullptr));
 }
 
 std::int64_t BiggestPlant(const Rules& rules)

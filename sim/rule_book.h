@@ -84,6 +84,9 @@ inline constexpr std::array RuleBook{
 // The rule of that name ("mating-energy"), or null.
 const RuleEntry* RuleNamed(std::string_view name);
 
+// The rule of that name; throws RunRefused, listing every rule, for a name of none.
+const RuleEntry& KnownRule(std::string_view name);
+
 // Sets one rule. Throws RunRefused, naming the rule and its range, for a value out of range
 // or, for a whole-number rule, not whole.
 void SetRule(Rules& rules, const RuleEntry& rule, double value);

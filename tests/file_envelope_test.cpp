@@ -173,15 +173,15 @@ TEST(FileEnvelope, ACheckpointAndASamplesFileRefuseWhatTheEnvelopeRefusesInTheSa
     ASSERT_EQ(SamplesRefusal(samples), "read without complaint");
     EXPECT_EQ(Refusal(WithVersion(checkpoint, 0)), "corrupt (format version 0)");
     EXPECT_EQ(SamplesRefusal(WithVersion(samples, 0)), "corrupt (format version 0)");
-    // Each names the newest version it reads: checkpoints keep rules since version 2.
+    // Each names the newest version it reads: both keep rules since version 2.
     EXPECT_EQ(Refusal(WithVersion(checkpoint, 3)),
               "format version 3 is newer than this program reads (2)");
-    EXPECT_EQ(SamplesRefusal(WithVersion(samples, 2)),
-              "format version 2 is newer than this program reads (1)");
+    EXPECT_EQ(SamplesRefusal(WithVersion(samples, 3)),
+              "format version 3 is newer than this program reads (2)");
     EXPECT_EQ(Refusal(WithVersion(checkpoint, 77)),
               "format version 77 is newer than this program reads (2)");
     EXPECT_EQ(SamplesRefusal(WithVersion(samples, 77)),
-              "format version 77 is newer than this program reads (1)");
+              "format version 77 is newer than this program reads (2)");
     std::string damaged_checkpoint = checkpoint, damaged_samples = samples;
     damaged_checkpoint[checkpoint.size() / 2] ^= 0x10;
     damaged_samples[samples.size() / 2] ^= 0x10;

@@ -140,8 +140,9 @@ void AddOptions(CLI::App& app, Texts& texts, bool& quiet)
          "run R worlds from seeds S, S+1, ... (without --seed, from 42, the window's own)", "R");
     text("--threads", texts.threads, "threads for --runs (default: every core)", "N");
     text("--shard", texts.shard,
-         "with --runs and --samples-out: run only the I-th of K parts of the runs, a job of its "
-         "own for a scheduler; morvane-lab merge makes the outputs from the K samples files",
+         "with --runs or a sweep, and --samples-out: run only the I-th of K parts of the runs "
+         "(every point's, in a sweep), a job of its own for a scheduler; morvane-lab merge makes "
+         "the outputs from the K samples files",
          "I/K");
     app.add_option("--vary", texts.varies,
                    "sweep the rule NAME over the values V1,V2,... or FIRST:STEP:LAST (FIRST + i x "
@@ -215,10 +216,6 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
     if (app.count("--runs") > 0) request.runs = ReadWholeNumber("--runs", texts.runs, 1, MostRuns);
     if (app.count("--threads") > 0)
         request.threads = ReadWholeNumber("--threads", texts.threads, 1, MostThreads);
-    if (app.count("--shard") > 0) {
-        if (!request.runs) throw LabError("--shard needs --runs, the runs it takes a part of");
-        request.shard = ReadShard(texts.shard, *request.runs);
-    }
 
     // An empty name would otherwise read as "not asked for" and be silently ignored.
     if (app.count("--events") > 0 && texts.events.empty())
@@ -241,6 +238,12 @@ Request ReadValues(const CLI::App& app, const Texts& texts, bool quiet)
     request.design_file = texts.design;
     // A sweep without --runs runs each point once, from the first seed.
     if (request.Sweep() && !request.runs) request.runs = 1;
+    // A sweep's runs are known once its points are (a design is a file): they are checked then.
+    if (app.count("--shard") > 0) {
+        if (!request.runs)
+            throw LabError("--shard needs --runs or a sweep, the runs it takes a part of");
+        request.shard = ReadShard(texts.shard, request.Sweep() ? MostRuns : *request.runs);
+    }
     for (const std::string& text : texts.rules) {
         request.rule_options.push_back(ReadRuleOption(text));
         for (std::size_t k = 0; k + 1 < request.rule_options.size(); ++k)
@@ -281,8 +284,8 @@ std::optional<Request> ReadCommandLine(int argc, const char* const* argv, std::o
                  "morvane-lab"};
     app.footer("A FILE of '-' is refused: name /dev/stdout (or /dev/stdin for --events, --rules\n"
                "and --resume) for the standard streams, which --hash prints on.\n\n"
-               "morvane-lab merge FILE... makes the outputs of an ensemble run in shards from\n"
-               "their --samples-out files (see morvane-lab merge --help).\n\n" +
+               "morvane-lab merge FILE... makes the outputs of an ensemble or a sweep run in\n"
+               "shards from their --samples-out files (see morvane-lab merge --help).\n\n" +
                RuleList());
     AddOptions(app, texts, quiet);
     RefuseRetiredOptions(argc, argv);
@@ -296,10 +299,10 @@ std::optional<MergeRequest> ReadMergeCommandLine(int argc, const char* const* ar
     Texts texts;
     MergeRequest request;
     CLI::App app{
-        "morvane-lab merge: makes the outputs of an ensemble from the --samples-out files\n"
-        "of its shards (--runs R --shard I/K), byte for byte those of one process\n"
-        "running all R runs. The files may come in any order; together they must hold\n"
-        "every run of one request once.",
+        "morvane-lab merge: makes the outputs of an ensemble or a sweep from the\n"
+        "--samples-out files of its shards (--runs R --shard I/K, with --vary or --design\n"
+        "for a sweep), byte for byte those of one process running every run. The files\n"
+        "may come in any order; together they must hold every run of one request once.",
         "morvane-lab merge"};
     app.add_option("FILE", request.files, "samples files of the shards")->check(NotAnOption);
     AddOutputs(app, texts, MadeFromSamples);

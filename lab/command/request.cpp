@@ -54,7 +54,7 @@ void CheckShard(const Request& request)
 } // namespace
 
 // What a sweep may be asked for: its points from one place, rules fixed or varied but not
-// both, and the outputs sweeps make so far.
+// both, and the outputs sweeps make.
 void CheckSweep(const Request& request)
 {
     if (!request.varies.empty() && !request.design_file.empty())
@@ -65,7 +65,6 @@ void CheckSweep(const Request& request)
             if (fixed.rule == varied.rule)
                 throw LabError(std::string("rule ") + varied.rule->name +
                                " is both set by --rule and swept by --vary");
-    if (request.shard) throw LabError("--shard cannot yet split a sweep");
     for (std::size_t k = 0; k < OutputKinds; ++k)
         if (request.outputs[k] && !MadeBySweeps(Outputs()[k]))
             throw LabError(std::string(Outputs()[k].option) + " cannot yet be made by a sweep (" +
@@ -89,13 +88,7 @@ void CheckCombinations(const Request& request)
             throw LabError("--runs " + std::to_string(*request.runs) + " from seed " +
                            std::to_string(first) + " would need seeds beyond 18446744073709551615");
         if (request.shard) CheckShard(request);
-        // The samples of a shard name its request but not yet its rules: shards run under other
-        // rules would merge with shards of the window's as if they were one ensemble.
         if (request.Sweep()) CheckSweep(request);
-        if (request.shard && (!request.rule_options.empty() || !request.rules_file.empty()))
-            throw LabError("--shard cannot yet be combined with --rule or --rules: a shard's "
-                           "samples file does not keep the rules, so merge could not tell "
-                           "shards under other rules apart (run the ensemble in one process)");
     } else {
         for (std::size_t k = 0; k < OutputKinds; ++k)
             if (request.outputs[k] && OnlyForEnsembles(Outputs()[k]))

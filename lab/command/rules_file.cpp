@@ -19,17 +19,42 @@ constexpr std::size_t MostRulesFileBytes = 1 << 20;
 // the core, which names it and its range in any refusal.
 RuleChange ReadChange(std::string_view name, std::string_view value)
 {
-    Rules scratch;
-    try {
-        SetRuleFromText(scratch, Trimmed(name), Trimmed(value));
-    } catch (const RunRefused& refused) {
-        throw LabError(refused.what());
-    }
-    const RuleEntry* rule = RuleNamed(Trimmed(name));
-    return {rule, rule->Of(scratch)};
+    const RuleEntry& rule = KnownRuleOrRefused(Trimmed(name));
+    return {&rule, RuleValue(rule, Trimmed(value))};
 }
 
 } // namespace
+
+const RuleEntry& KnownRuleOrRefused(std::string_view name)
+{
+    try {
+        return KnownRule(name);
+    } catch (const RunRefused& refused) {
+        throw LabError(refused.what());
+    }
+}
+
+double RuleValue(const RuleEntry& rule, std::string_view text)
+{
+    Rules scratch;
+    try {
+        SetRuleFromText(scratch, rule.name, text);
+    } catch (const RunRefused& refused) {
+        throw LabError(refused.what());
+    }
+    return rule.Of(scratch);
+}
+
+double HeldRuleValue(const RuleEntry& rule, double value)
+{
+    Rules scratch;
+    try {
+        SetRule(scratch, rule, value);
+    } catch (const RunRefused& refused) {
+        throw LabError(refused.what());
+    }
+    return rule.Of(scratch);
+}
 
 RuleChange ReadRuleOption(std::string_view text)
 {

@@ -16,6 +16,17 @@ struct RuleChange {
     double value;
 };
 
+// The rule of that name, or the core's refusal, which lists every rule, as a LabError.
+const RuleEntry& KnownRuleOrRefused(std::string_view name);
+
+// A value of `rule` read from its text as the core reads it, or the core's refusal (of another
+// kind, or out of range) as a LabError.
+double RuleValue(const RuleEntry& rule, std::string_view text);
+
+// A value worked out rather than written (a sweep's stepping), held to the rule's range and
+// kind as a written one is.
+double HeldRuleValue(const RuleEntry& rule, double value);
+
 // The changes a rules file asks for, in its order. Throws LabError naming the file and the
 // line of anything it cannot use: a line of another shape, an unknown rule, a value out of its
 // range, a rule given twice.

@@ -28,30 +28,6 @@ std::vector<std::string_view> Split(std::string_view text, char at)
     }
 }
 
-// A value of `rule` as the core reads it, or the core's refusal as a LabError.
-double RuleValue(const RuleEntry& rule, std::string_view text)
-{
-    Rules scratch;
-    try {
-        SetRuleFromText(scratch, rule.name, text);
-    } catch (const RunRefused& refused) {
-        throw LabError(refused.what());
-    }
-    return rule.Of(scratch);
-}
-
-// A value the stepping made, held to the rule's range and kind as a written one is.
-double SteppedValue(const RuleEntry& rule, double value)
-{
-    Rules scratch;
-    try {
-        SetRule(scratch, rule, value);
-    } catch (const RunRefused& refused) {
-        throw LabError(refused.what());
-    }
-    return rule.Of(scratch);
-}
-
 // FIRST:STEP:LAST.
 std::vector<double> SteppedValues(const RuleEntry& rule, std::string_view text)
 {
@@ -72,7 +48,7 @@ std::vector<double> SteppedValues(const RuleEntry& rule, std::string_view text)
     const auto n = static_cast<std::size_t>(std::llround(steps));
     std::vector<double> values;
     for (std::size_t i = 0; i <= n; ++i)
-        values.push_back(SteppedValue(rule, first + static_cast<double>(i) * step));
+        values.push_back(HeldRuleValue(rule, first + static_cast<double>(i) * step));
     return values;
 }
 
@@ -93,22 +69,15 @@ Varied ReadVary(std::string_view text)
     const std::size_t equals = text.find('=');
     if (equals == std::string_view::npos) throw LabError(shown + "expected NAME=V1,V2,...");
     const std::string_view name = text.substr(0, equals), values = text.substr(equals + 1);
-    const RuleEntry* rule = RuleNamed(name);
-    if (!rule) { // the core's words for an unknown rule, which list every rule
-        Rules scratch;
-        try {
-            SetRuleFromText(scratch, name, "0");
-        } catch (const RunRefused& refused) {
-            throw LabError(shown + refused.what());
-        }
-    }
-    Varied varied{rule, {}};
+    Varied varied;
     try {
+        const RuleEntry& rule = KnownRuleOrRefused(name);
+        varied.rule = &rule;
         if (values.find(':') != std::string_view::npos) {
-            varied.values = SteppedValues(*rule, values);
+            varied.values = SteppedValues(rule, values);
         } else {
             for (std::string_view value : Split(values, ','))
-                varied.values.push_back(RuleValue(*rule, value));
+                varied.values.push_back(RuleValue(rule, value));
         }
     } catch (const LabError& refused) {
         throw LabError(shown + refused.what());

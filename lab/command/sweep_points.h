@@ -15,7 +15,7 @@ namespace morvane::lab {
 
 // One --vary: a rule and its values in order.
 struct Varied {
-    const RuleEntry* rule;
+    const RuleEntry* rule = nullptr;
     std::vector<double> values;
 };
 

@@ -77,6 +77,16 @@ EnsembleRow EnsembleAt(std::span<const RunRecord> records, std::size_t index, st
     return row;
 }
 
+std::vector<EnsembleRow> PointRows(std::span<const RunRecord> records, std::uint64_t runs,
+                                   const RowSchedule& schedule)
+{
+    std::vector<EnsembleRow> rows;
+    for (std::size_t first = 0; first < records.size(); first += runs)
+        for (std::uint64_t k = 0; k < schedule.Count(); ++k)
+            rows.push_back(EnsembleAt(records.subspan(first, runs), k, schedule.Tick(k)));
+    return rows;
+}
+
 std::string EnsembleHeader() { return CsvHeader(EnsembleColumns); }
 
 std::string EnsembleLine(const EnsembleRow& row) { return CsvLine(EnsembleColumns, row); }
@@ -90,13 +100,13 @@ public:
     // an ensemble's are as they always were.
     void Finish(const FinishedEnsemble& ensemble) override
     {
-        if (!ensemble.point_rules) {
+        if (!ensemble.identity.swept) {
             file_.Write(EnsembleHeader());
             for (const EnsembleRow& row : ensemble.rows)
                 file_.Write(EnsembleLine(row));
             return;
         }
-        const std::vector<Rules>& points = *ensemble.point_rules;
+        const std::vector<Rules>& points = ensemble.identity.point_rules;
         file_.Write("point," + RuleColumnsHeader() + "," + EnsembleHeader());
         const std::size_t per_point = ensemble.rows.size() / points.size();
         for (std::size_t k = 0; k < ensemble.rows.size(); ++k) {

@@ -11,6 +11,7 @@
 #include "lab/outputs/output.h"
 #include "lab/outputs/output_file.h"
 #include "lab/run/animal_census.h"
+#include "lab/run/row_schedule.h"
 #include "lab/run/tick_loop.h"
 
 namespace morvane::lab {
@@ -53,6 +54,11 @@ struct EnsembleRow {
 
 // The row at sample `index` of every record (each has at least index + 1 samples).
 EnsembleRow EnsembleAt(std::span<const RunRecord> records, std::size_t index, std::uint64_t tick);
+
+// Every point's rows across its runs, point by point: `records` holds every run of the points
+// in order, `runs` of each, and each record a sample for every tick of `schedule`.
+std::vector<EnsembleRow> PointRows(std::span<const RunRecord> records, std::uint64_t runs,
+                                   const RowSchedule& schedule);
 
 std::string EnsembleHeader();
 std::string EnsembleLine(const EnsembleRow& row); // speed and turn empty when no run has animals

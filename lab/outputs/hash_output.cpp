@@ -23,8 +23,10 @@ class EnsembleHashes : public EnsembleOutput {
 public:
     void Finish(const FinishedEnsemble& ensemble) override
     {
+        // A seed runs at every point of a sweep, so there the point comes first.
         for (const RunRecord& record : ensemble.records)
-            lines_ += std::to_string(record.seed) + " " + HexDigits(record.hash) + "\n";
+            lines_ += (ensemble.identity.swept ? std::to_string(record.point) + " " : "") +
+                      std::to_string(record.seed) + " " + HexDigits(record.hash) + "\n";
     }
     void Print(std::ostream& out) override { out << lines_; }
 

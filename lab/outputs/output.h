@@ -33,16 +33,16 @@ public:
     virtual void Print(std::ostream& /*out*/) {}
 };
 
-// An ensemble as its runs left it, in seed order: all of it, or one shard's part.
+// An ensemble or a sweep as its runs left it, in point-then-seed order: all of it, or one
+// shard's part.
 struct FinishedEnsemble {
     const std::vector<RunRecord>& records; // runs.first..runs.end-1 of the ensemble
-    const std::vector<EnsembleRow>& rows;  // every K ticks, when an output keeps rows; else none
-    const EnsembleIdentity& identity;      // the request the runs followed
-    RunRange runs = {};                    // of identity.runs
-    Shard shard = {};                      // 1/1 when the records hold every run
-    // A sweep's points' rules, in order, its records and rows point by point; none for an
-    // ensemble, which is no sweep.
-    const std::vector<Rules>* point_rules = nullptr;
+    // Every K ticks, point by point, when an output keeps rows and the records hold every run;
+    // else none.
+    const std::vector<EnsembleRow>& rows;
+    const EnsembleIdentity& identity; // the request the runs followed, a sweep's points too
+    RunRange runs = {};               // of identity.AllRuns()
+    Shard shard = {};                 // 1/1 when the records hold every run
 };
 
 class EnsembleOutput {

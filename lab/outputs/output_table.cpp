@@ -92,6 +92,7 @@ const std::array<OutputKind, OutputKinds>& Outputs()
          .describes = Describes::Ensemble,
          .needs = {.rows = true, .kept_rows = true},
          .merged = true,
+         .swept = true,
          .files = TheFile,
          .for_ensemble = MakeSamplesOutput},
         {.option = "--sweep-out",
@@ -99,12 +100,15 @@ const std::array<OutputKind, OutputKinds>& Outputs()
          .help = "with --vary or --design: write one CSV line per run of the sweep, in "
                  "point-then-run order (its point, run, seed, every rule, its results and hash)",
          .describes = Describes::Sweep,
+         .merged = true,
          .files = TheFile,
          .for_ensemble = MakeSweepOutput},
         {.option = "--hash",
-         .help = "print the final world's 64-bit hash (with --runs: 'seed hash' for each run)",
+         .help = "print the final world's 64-bit hash (with --runs: 'seed hash' for each run; in a "
+                 "sweep 'point seed hash')",
          .describes = Describes::Either,
          .merged = true,
+         .swept = true,
          .for_world = MakeWorldHash,
          .for_ensemble = MakeEnsembleHashes},
     }};

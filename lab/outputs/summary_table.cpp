@@ -47,7 +47,7 @@ public:
     // every rule it ran under; an ensemble's are as they always were.
     void Finish(const FinishedEnsemble& ensemble) override
     {
-        const bool sweep = ensemble.point_rules != nullptr;
+        const bool sweep = ensemble.identity.swept;
         std::string summary = sweep ? "point,run," + RuleColumnsHeader() + "," : "";
         summary += SummaryHeader();
         for (const RunRecord& record : ensemble.records) {

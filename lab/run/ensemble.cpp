@@ -8,7 +8,6 @@
 #include <exception>
 #include <mutex>
 #include <new>
-#include <span>
 #include <system_error>
 #include <thread>
 
@@ -67,9 +66,10 @@ RunRecord RunOne(const RunPlan& plan, const RunState& start, std::uint64_t index
     return record;
 }
 
-// The request as the samples of a shard record it, so the shards of one ensemble are known.
+// The request as the samples of a shard record it, so the shards of one ensemble or sweep are
+// known: `point_rules` holds a sweep's points, or the one point of an ensemble.
 EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const RunState& start,
-                            const InputDigests& inputs)
+                            const std::vector<Rules>& point_rules, const InputDigests& inputs)
 {
     EnsembleIdentity id;
     static_assert(ProgramVersion.size() <= MostProgramVersionBytes);
@@ -82,6 +82,8 @@ EnsembleIdentity IdentityOf(const Request& request, const RunPlan& plan, const R
     id.runs = *request.runs;
     id.events = inputs.events;
     id.checkpoint = inputs.checkpoint;
+    id.swept = request.Sweep();
+    id.point_rules = point_rules;
     return id;
 }
 
@@ -105,12 +107,11 @@ void RunEnsembleAsked(const Request& request, RunState start, std::vector<Rules>
 
     // No ensemble output looks at a canvas.
     start.space = Canvas::Discarding(), start.graph = Canvas::Discarding();
-    const EnsembleIdentity identity = IdentityOf(request, plan, start, inputs);
+    const EnsembleIdentity identity = IdentityOf(request, plan, start, point_rules, inputs);
     const Shard shard = request.shard.value_or(Shard{});
-    const RunRange range = RunsOf(shard, identity.runs);
-    // The runs of this process: all of them, or a shard's part; every point's, in a sweep.
-    const std::uint64_t per_point = range.Count(), first_seed = identity.first_seed + range.first;
-    const std::uint64_t runs = per_point * point_rules.size();
+    // The runs of this process: all of them, or a shard's part of every point's runs.
+    const RunRange range = RunsOf(shard, identity.AllRuns());
+    const std::uint64_t runs = range.Count(), per_point = identity.runs;
     // Kept only for the outputs that make their files once every run is done.
     bool keep_records = false;
     for (auto& output : outputs.outputs)
@@ -129,9 +130,10 @@ void RunEnsembleAsked(const Request& request, RunState start, std::vector<Rules>
             try {
                 for (std::uint64_t k; (k = next.fetch_add(1)) < runs;) {
                     if (stop.Raised()) break;
-                    const std::uint64_t point = k / per_point, run = k % per_point;
+                    const std::uint64_t point = (range.first + k) / per_point,
+                                        run = (range.first + k) % per_point;
                     RunRecord record = RunOne(plan, start, k, point, run, point_rules[point],
-                                              first_seed + run, outputs, progress);
+                                              identity.first_seed + run, outputs, progress);
                     ticks_done += record.ticks - start.ticks_run;
                     for (auto& output : outputs.outputs)
                         output->RunDone(k, record);
@@ -168,18 +170,13 @@ void RunEnsembleAsked(const Request& request, RunState start, std::vector<Rules>
                                  GroupedDigits(runs) +
                                  " runs; nothing was written (an ensemble keeps no checkpoint)");
 
-    // The rows across the runs, worked out once for every output that keeps rows.
-    std::vector<EnsembleRow> rows;
-    const RowSchedule schedule = RowsOf(plan, start.ticks_run);
-    const std::uint64_t row_count = plan.take_rows ? schedule.Count() : 0;
-    for (std::uint64_t p = 0; p < point_rules.size() && row_count > 0; ++p) {
-        const std::span<const RunRecord> point(records.data() + p * per_point, per_point);
-        for (std::uint64_t k = 0; k < row_count; ++k)
-            rows.push_back(EnsembleAt(point, k, schedule.Tick(k)));
-    }
-    outputs.Finish(FinishedEnsemble{records, rows, identity, range, shard,
-                                    request.Sweep() ? &point_rules : nullptr},
-                   out);
+    // The rows across each point's runs, worked out once for every output that keeps rows; a
+    // shard's outputs take none (its part is no whole point).
+    const std::vector<EnsembleRow> rows =
+        plan.take_rows && !request.shard
+            ? PointRows(records, per_point, RowsOf(plan, start.ticks_run))
+            : std::vector<EnsembleRow>{};
+    outputs.Finish(FinishedEnsemble{records, rows, identity, range, shard}, out);
 }
 
 } // namespace
@@ -190,8 +187,9 @@ void RunEnsemble(const Request& request, RunState start, const std::vector<Rules
 {
     // The records of every run, and their rows, are held until the end: a request too large
     // for this machine's memory is said in those words.
-    const std::uint64_t runs = RunsOf(request.shard.value_or(Shard{}), *request.runs).Count() *
-                               std::max<std::size_t>(point_rules.size(), 1);
+    const std::uint64_t runs = RunsOf(request.shard.value_or(Shard{}),
+                                      *request.runs * std::max<std::size_t>(point_rules.size(), 1))
+                                   .Count();
     const std::uint64_t rows =
         request.Asks(Sampled) ? RowsOf(PlanOf(request, start), start.ticks_run).Count() : 0;
     try {

@@ -14,6 +14,7 @@
 #include "lab/run/ensemble.h"
 #include "lab/run/run_plan.h"
 #include "lab/run/single_world.h"
+#include "lab/shards/shard.h"
 #include "sim/number_text.h"
 
 namespace morvane::lab {
@@ -38,21 +39,35 @@ RunState StartOf(const Request& request, const std::vector<RuleChange>& rule_cha
 }
 
 // A sweep's points, each the run's rules with the point's changes made, every one held
-// together before the first tick; none for a request that is no sweep.
-std::vector<Rules> PointRulesOf(const Request& request, const Rules& start)
+// together before the first tick; none for a request that is no sweep. A rule is fixed or
+// swept, never both: `from_file` are the changes the rules file asked for.
+std::vector<Rules> PointRulesOf(const Request& request, const std::vector<RuleChange>& from_file,
+                                const Rules& start)
 {
     if (!request.Sweep()) return {};
     const SweepPoints sweep =
         request.design_file.empty() ? GridOf(request.varies) : ReadDesignFile(request.design_file);
-    for (const RuleEntry* varied : sweep.varied)
+    const char* swept_by = request.design_file.empty() ? "--vary" : "the design";
+    for (const RuleEntry* varied : sweep.varied) {
         for (const RuleChange& fixed : request.rule_options)
             if (fixed.rule == varied)
                 throw LabError(std::string("rule ") + varied->name +
-                               " is both set by --rule and swept by the design");
-    if (sweep.points.size() > MostRuns / *request.runs)
-        throw LabError(GroupedDigits(sweep.points.size()) + " points of " +
-                       GroupedDigits(*request.runs) + " runs each are more than the " +
-                       GroupedDigits(MostRuns) + " runs one request may make");
+                               " is both set by --rule and swept by " + swept_by);
+        for (const RuleChange& fixed : from_file)
+            if (fixed.rule == varied)
+                throw LabError(std::string("rule ") + varied->name + " is both set by --rules " +
+                               request.rules_file + " and swept by " + swept_by);
+    }
+    const std::uint64_t points = sweep.points.size(), runs = *request.runs;
+    if (points > MostRuns / runs)
+        throw LabError(GroupedDigits(points) + " points of " + GroupedDigits(runs) +
+                       " runs each are more than the " + GroupedDigits(MostRuns) +
+                       " runs one request may make");
+    if (request.shard && request.shard->count > points * runs)
+        throw LabError("--shard " + ShardText(*request.shard) + ": the sweep has only " +
+                       GroupedDigits(points * runs) + " runs (" + GroupedDigits(points) +
+                       (points == 1 ? " point of " : " points of ") + GroupedDigits(runs) +
+                       (runs == 1 ? " run" : " runs") + "), fewer than the parts asked for");
     std::vector<Rules> rules;
     for (std::size_t p = 0; p < sweep.points.size(); ++p) {
         try {
@@ -77,12 +92,13 @@ void RunRequest(const Request& request, std::ostream& warnings, std::ostream& ou
                      [](const ScriptedRelease& a, const ScriptedRelease& b) {
                          return a.after_ticks < b.after_ticks;
                      });
-    std::vector<RuleChange> rule_changes;
-    if (!request.rules_file.empty()) rule_changes = ReadRulesFile(request.rules_file);
+    std::vector<RuleChange> from_file;
+    if (!request.rules_file.empty()) from_file = ReadRulesFile(request.rules_file);
+    std::vector<RuleChange> rule_changes = from_file;
     rule_changes.insert(rule_changes.end(), request.rule_options.begin(),
                         request.rule_options.end());
     RunState start = StartOf(request, rule_changes, inputs.checkpoint);
-    const std::vector<Rules> point_rules = PointRulesOf(request, start.rules);
+    const std::vector<Rules> point_rules = PointRulesOf(request, from_file, start.rules);
     CheckRunFits(request, start, std::max<std::size_t>(point_rules.size(), 1));
     if (request.Ensemble())
         RunEnsemble(request, std::move(start), point_rules, releases, inputs, warnings, out, stop);

@@ -3,6 +3,7 @@
 #include "lab/shards/ensemble_identity.h"
 
 #include "sim/byte_codec.h"
+#include "sim/rule_book.h"
 
 namespace morvane::lab {
 
@@ -26,6 +27,16 @@ std::string FileDifference(const char* option, const FileDigest& a, const FileDi
     return std::string(option) + " files of different content";
 }
 
+// The first rule the two differ in: "rule birth-cost 250 and 400".
+std::string RulesDifference(const Rules& a, const Rules& b)
+{
+    for (const RuleEntry& rule : RuleBook)
+        if (rule.Of(a) != rule.Of(b))
+            return std::string("rule ") + rule.name + " " + RuleText(a, rule) + " and " +
+                   RuleText(b, rule);
+    return {};
+}
+
 } // namespace
 
 std::string FirstDifference(const EnsembleIdentity& a, const EnsembleIdentity& b)
@@ -40,6 +51,14 @@ std::string FirstDifference(const EnsembleIdentity& a, const EnsembleIdentity& b
     if (a.first_seed != b.first_seed) return Difference("--seed", a.first_seed, b.first_seed);
     if (a.runs != b.runs) return Difference("--runs", a.runs, b.runs);
     if (a.events != b.events) return FileDifference("--events", a.events, b.events);
+    if (a.swept != b.swept) return "a sweep and an ensemble";
+    if (a.point_rules.size() != b.point_rules.size())
+        return "sweeps of " + std::to_string(a.point_rules.size()) + " and " +
+               std::to_string(b.point_rules.size()) + " points";
+    for (std::size_t p = 0; p < a.point_rules.size(); ++p)
+        if (const std::string rule = RulesDifference(a.point_rules[p], b.point_rules[p]);
+            !rule.empty())
+            return a.swept ? "point " + std::to_string(p) + "'s " + rule : rule;
     return {};
 }
 

@@ -1,11 +1,14 @@
 // What makes the runs of one ensemble request recognisable wherever they were run: the program
-// that ran them, the ticks, the rows, the seeds, and the content of the files they read. Two
-// shards belong together only when all of it is equal.
+// that ran them, the ticks, the rows, the seeds, the rules of each point of a sweep, and the
+// content of the files they read. Two shards belong together only when all of it is equal.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "sim/rules.h"
 
 namespace morvane::lab {
 
@@ -36,9 +39,16 @@ struct EnsembleIdentity {
     bool resumed = false;        // the runs went on from a kept world
     std::uint64_t every = 1;     // K, ticks between sample rows
     std::uint64_t first_seed = 0;
-    std::uint64_t runs = 1; // R, in the whole ensemble
+    std::uint64_t runs = 1; // R, in the whole ensemble, or at each point of a sweep
     FileDigest events;      // the events file every run read
     FileDigest checkpoint;  // the kept world a fork went on from
+    // A sweep's runs are numbered point by point, run k being run k % R of point k / R; an
+    // ensemble is one point, and its tables name no point.
+    bool swept = false;
+    std::vector<Rules> point_rules = std::vector<Rules>(1, WindowRules); // each point's, in order
+
+    // Every run of every point.
+    std::uint64_t AllRuns() const { return runs * point_rules.size(); }
 
     friend bool operator==(const EnsembleIdentity&, const EnsembleIdentity&) = default;
 };

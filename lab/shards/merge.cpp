@@ -68,6 +68,12 @@ std::string Listed(const std::vector<std::string>& items, std::size_t most)
     return list;
 }
 
+std::string Plural(std::size_t count, const char* one, const char* many)
+{
+    return count == 1 ? one : many;
+}
+
+// The seeds of an ensemble's runs: "14 to 16", "15".
 std::string SeedSpan(const EnsembleIdentity& id, RunRange runs)
 {
     const std::uint64_t first = id.first_seed + runs.first, last = id.first_seed + runs.end - 1;
@@ -75,9 +81,33 @@ std::string SeedSpan(const EnsembleIdentity& id, RunRange runs)
                          : std::to_string(first) + " to " + std::to_string(last);
 }
 
-std::string Plural(std::size_t count, const char* one, const char* many)
+// A sweep's runs by point and seed: "point 2, seeds 14 to 16", "point 0, seed 15 to point 1,
+// seed 12".
+std::string PointSpan(const EnsembleIdentity& id, RunRange runs)
 {
-    return count == 1 ? one : many;
+    const auto seed = [&](std::uint64_t run) {
+        return std::to_string(id.first_seed + run % id.runs);
+    };
+    const auto point = [&](std::uint64_t run) { return std::to_string(run / id.runs); };
+    const std::uint64_t last = runs.end - 1;
+    if (runs.Count() == 1) return "point " + point(last) + ", seed " + seed(last);
+    if (runs.first / id.runs == last / id.runs)
+        return "point " + point(last) + ", seeds " + seed(runs.first) + " to " + seed(last);
+    return "point " + point(runs.first) + ", seed " + seed(runs.first) + " to point " +
+           point(last) + ", seed " + seed(last);
+}
+
+// Stretches of runs in a user's words: by their seeds in an ensemble ("seeds 11 to 13 and 17
+// to 19"), by point and seed in a sweep.
+std::string SpansText(const EnsembleIdentity& id, const std::vector<RunRange>& spans)
+{
+    std::vector<std::string> texts;
+    std::uint64_t runs = 0;
+    for (const RunRange& span : spans) {
+        texts.push_back(id.swept ? PointSpan(id, span) : SeedSpan(id, span));
+        runs += span.Count();
+    }
+    return (id.swept ? "" : Plural(runs, "seed ", "seeds ")) + Listed(texts, 4);
 }
 
 // Every run once: none in two files, none in no file.
@@ -99,39 +129,43 @@ void RefuseGapsAndRepeats(std::vector<ShardFile>& shards)
             const RunRange both{runs.first, std::min(next, runs.end)};
             throw LabError("merge: " + before->path + " and " + shard.path + " both hold " +
                            (same ? "shard " + ShardText(shard.samples.shard) + ", " : "") +
-                           "the runs of " + Plural(both.Count(), "seed ", "seeds ") +
-                           SeedSpan(id, both));
+                           "the runs of " + SpansText(id, {both}));
         }
         if (runs.first > next) gaps.push_back({next, runs.first});
         next = runs.end;
         before = &shard;
     }
-    if (next < id.runs) gaps.push_back({next, id.runs});
+    if (next < id.AllRuns()) gaps.push_back({next, id.AllRuns()});
     if (gaps.empty()) return;
 
-    std::vector<std::string> spans;
-    std::uint64_t missing_runs = 0;
-    for (const RunRange& gap : gaps) {
-        spans.push_back(SeedSpan(id, gap));
-        missing_runs += gap.Count();
-    }
     // When every file comes from one split, the missing runs are whole shards of it.
     const std::uint64_t k = shards.front().samples.shard.count;
     std::vector<std::string> missing;
     if (std::all_of(shards.begin(), shards.end(),
                     [&](const ShardFile& s) { return s.samples.shard.count == k; }))
         for (std::uint64_t i = 1; i <= k; ++i) {
-            const RunRange runs = RunsOf({i, k}, id.runs);
+            const RunRange runs = RunsOf({i, k}, id.AllRuns());
             for (const RunRange& gap : gaps)
                 if (runs.first >= gap.first && runs.end <= gap.end)
                     missing.push_back(ShardText({i, k}));
         }
-    throw LabError("merge: the runs of " + Plural(missing_runs, "seed ", "seeds ") +
-                   Listed(spans, 4) + " are in none of the " + std::to_string(shards.size()) +
+    throw LabError("merge: the runs of " + SpansText(id, gaps) + " are in none of the " +
+                   std::to_string(shards.size()) +
                    Plural(shards.size(), " file given", " files given") +
                    (missing.empty() ? ""
                                     : " (missing: " + Plural(missing.size(), "shard ", "shards ") +
                                           Listed(missing, 8) + ")"));
+}
+
+// A sweep's table has nothing to say of an ensemble's runs.
+void RefuseSweepOutputsOfAnEnsemble(const MergeRequest& request, const ShardFile& shard)
+{
+    if (shard.samples.identity.swept) return;
+    for (std::size_t k = 0; k < OutputKinds; ++k)
+        if (request.outputs[k] && DescribesSweeps(Outputs()[k]))
+            throw LabError(std::string("merge: ") + Outputs()[k].option +
+                           " describes a sweep, and " + shard.path +
+                           " holds the runs of an ensemble (no --vary or --design)");
 }
 
 } // namespace
@@ -159,25 +193,32 @@ void RunMerge(const MergeRequest& request, std::ostream& out, StopFlag stop)
         shards.push_back(ReadSamplesFile(path));
     }
     RefuseOtherRequests(shards);
+    RefuseSweepOutputsOfAnEnsemble(request, shards.front());
     RefuseGapsAndRepeats(shards);
 
-    // In seed order, as the files now stand.
+    // In point-then-seed order, as the files now stand.
     const EnsembleIdentity identity = shards.front().samples.identity;
     std::vector<RunRecord> records;
-    records.reserve(identity.runs);
+    records.reserve(identity.AllRuns());
     for (ShardFile& shard : shards)
         for (RunRecord& record : shard.samples.records)
             records.push_back(std::move(record));
     shards.clear();
 
     OutputSet<EnsembleOutput> outputs = OpenEnsembleOutputs(request.outputs);
-    std::vector<EnsembleRow> rows;
     const RowSchedule schedule{identity.from, identity.to, identity.every, identity.resumed};
-    if (AnyAsked(request.outputs, Sampled))
-        for (std::uint64_t k = 0; k < schedule.Count(); ++k)
-            rows.push_back(EnsembleAt(records, k, schedule.Tick(k)));
+    const std::vector<EnsembleRow> rows = AnyAsked(request.outputs, Sampled)
+                                              ? PointRows(records, identity.runs, schedule)
+                                              : std::vector<EnsembleRow>{};
     if (stop.Raised()) throw interrupted();
-    outputs.Finish(FinishedEnsemble{records, rows, identity, {0, identity.runs}, Shard{}}, out);
+    // The outputs that write as runs finish are told of them in their order.
+    for (auto& output : outputs.outputs) {
+        output->Expect(records.size());
+        for (std::size_t k = 0; k < records.size(); ++k)
+            output->RunDone(k, records[k]);
+    }
+    outputs.Finish(FinishedEnsemble{records, rows, identity, {0, identity.AllRuns()}, Shard{}},
+                   out);
 }
 
 } // namespace morvane::lab

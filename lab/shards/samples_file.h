@@ -1,8 +1,9 @@
 // A shard's samples (--samples-out): for each of its runs, what the ensemble's outputs take
 // from it (the summary line's values, the final world's hash and the sample rows), and for
-// the whole shard the request it followed, so that `morvane-lab merge` can tell the shards of
-// one ensemble from any other and make the ensemble's outputs from them. Little-endian, with
-// a format version and a CRC-32; the layout, field by field, is in docs/cluster.md.
+// the whole shard the request it followed, a sweep's points' rules included, so that
+// `morvane-lab merge` can tell the shards of one ensemble or sweep from any other and make its
+// outputs from them. Little-endian, with a format version and a CRC-32; the layout, field by
+// field, is in docs/cluster.md.
 #pragma once
 
 #include <cstddef>
@@ -21,12 +22,16 @@
 
 namespace morvane::lab {
 
-// Raised when the version of the format changes what a reader must do.
-inline constexpr std::uint32_t SamplesFormatVersion = 1;
+// Raised when the version of the format changes what a reader must do. Version 2 keeps the
+// rules (each point's, in a sweep) and each run's deaths by cause; the runs of an ensemble
+// under the window's rules are still kept as version 1, byte for byte.
+inline constexpr std::uint32_t SamplesFormatVersion = 2;
+inline constexpr std::uint32_t OldestSamplesFormatRead = 1;
 // The longest program version a samples file records.
 inline constexpr std::size_t MostProgramVersionBytes = 64;
-// No samples file is longer: a million runs of 68 bytes, four million rows of 20, a header.
-inline constexpr std::size_t MostSamplesFileBytes = 160u << 20;
+// No samples file is longer: a million runs of 92 bytes, four million rows of 20, a million
+// points varying every rule (152 bytes each), a header.
+inline constexpr std::size_t MostSamplesFileBytes = 320u << 20;
 
 // A samples file that cannot be read: `what()` names the problem in a few words.
 struct SamplesError : std::runtime_error {
@@ -36,9 +41,10 @@ struct SamplesError : std::runtime_error {
 struct ShardSamples {
     EnsembleIdentity identity;
     Shard shard;
-    RunRange runs; // of identity.runs
-    // One per run, in seed order. Of each run's totals only the births by kind and the ticks
-    // below three animals are kept, of its final census the count and the two means.
+    RunRange runs; // of identity.AllRuns()
+    // One per run, in point-then-seed order. Of each run's totals only the births and deaths
+    // by kind and the ticks below three animals are kept (no deaths in format version 1), of
+    // its final census the count and the two means.
     std::vector<RunRecord> records;
 };
 

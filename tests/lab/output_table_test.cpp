@@ -43,7 +43,7 @@ TEST(OutputTable, ListsTheOutputsThatPassATestInTableOrder)
               "--stats-out, --selection-out, --ensemble-out and --samples-out");
     EXPECT_EQ(OptionList(KeepsRows, "or"), "--ensemble-out or --samples-out");
     EXPECT_EQ(OptionList(MadeFromSamples, "and"),
-              "--summary-out, --ensemble-out, --samples-out and --hash");
+              "--summary-out, --ensemble-out, --samples-out, --sweep-out and --hash");
     EXPECT_EQ(OptionList([](const OutputKind&) { return false; }, "or"), "");
 }
 

@@ -149,14 +149,6 @@ TEST(RuleOptions, EveryRuleThatCannotBeUsedIsRefusedInOneLineBeforeAnythingRuns)
             EXPECT_EQ(said, c.line);
         EXPECT_FALSE(fs::exists(folder.Work() / "never.json")) << c.args[1];
     }
-    const LabResult shard = RunLabBinary(folder, {"--ticks", "10", "--runs", "4", "--shard", "1/2",
-                                                  "--samples-out", "s.smp", "--rule", "glances=4"});
-    EXPECT_EQ(shard.status, 2);
-    EXPECT_EQ(shard.err, "morvane-lab: error: --shard cannot yet be combined with --rule or "
-                         "--rules: a shard's samples file does not keep the rules, so merge could "
-                         "not tell shards under other rules apart (run the ensemble in one "
-                         "process)\n");
-    EXPECT_FALSE(fs::exists(folder.Work() / "s.smp"));
 }
 
 } // namespace

@@ -211,7 +211,7 @@ TEST(Shard, MergeRefusesShardsThatAreNotOneWholeEnsembleAndLeavesNothing)
     const std::string other_version = version.substr(0, version_size - 1) + "~";
     Rewrite(folder.Work() / "version.smp", 14, other_version);
     fs::copy_file(folder.Work() / "shard-2.smp", folder.Work() / "newer.smp");
-    Rewrite(folder.Work() / "newer.smp", 8, std::string("\x02\0\0\0", 4));
+    Rewrite(folder.Work() / "newer.smp", 8, std::string("\x03\0\0\0", 4));
     std::string damaged = ReadFile(folder.Work() / "shard-2.smp");
     damaged[damaged.size() / 2] ^= 0x10;
     folder.Write("damaged.smp", damaged);
@@ -252,7 +252,7 @@ TEST(Shard, MergeRefusesShardsThatAreNotOneWholeEnsembleAndLeavesNothing)
          "(" +
              version + " and " + other_version + ")"},
         {{"shard-1.smp", "newer.smp", "shard-3.smp"},
-         "merge: newer.smp: format version 2 is newer than this program reads (1)"},
+         "merge: newer.smp: format version 3 is newer than this program reads (2)"},
         {{"shard-1.smp", "damaged.smp", "shard-3.smp"}, "merge: damaged.smp: corrupt (checksum)"},
         {{"shard-1.smp", "short.smp", "shard-3.smp"}, "merge: short.smp: corrupt (checksum)"},
         {{"shard-1.smp", "events.txt"}, "merge: events.txt: not a samples file"},
@@ -263,7 +263,7 @@ TEST(Shard, MergeRefusesShardsThatAreNotOneWholeEnsembleAndLeavesNothing)
          "(from --stats-out) or ensemble (from --ensemble-out)"},
         {{"shard-1.smp", "--selection-out"},
          "merge: --selection-out cannot be made from samples files (merge makes --summary-out, "
-         "--ensemble-out, --samples-out and --hash)"},
+         "--ensemble-out, --samples-out, --sweep-out and --hash)"},
         {{}, "merge: no samples files given (see morvane-lab merge --help)"},
     };
     for (const auto& [args, message] : refusals) {
@@ -299,7 +299,8 @@ TEST(Shard, AShardWritesOnlyItsSamplesAndTheHashesOfItsRuns)
         EXPECT_EQ(run.err, "morvane-lab: error: " + message + "\n");
     }
     const LabResult alone = RunLabBinary(folder, {"--ticks", "5", "--shard", "1/2"});
-    EXPECT_EQ(alone.err, "morvane-lab: error: --shard needs --runs, the runs it takes a part of\n");
+    EXPECT_EQ(alone.err,
+              "morvane-lab: error: --shard needs --runs or a sweep, the runs it takes a part of\n");
     EXPECT_EQ(folder.Names(), std::set<std::string>{"events.txt"});
 
     const LabResult whole =

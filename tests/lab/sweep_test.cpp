@@ -140,17 +140,20 @@ TEST(Sweep, WhatASweepCannotBeAskedForIsRefusedBeforeAnythingRuns)
     ScratchFolder folder;
     folder.Write("d.csv", "glances\n4\n70\n");
     folder.Write("ok.csv", "glances\n4\n5\n");
+    folder.Write("r.txt", "upkeep = 2\nglances = 3\n");
     const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
         {{"--vary", "glances=1,2", "--design", "d.csv", "--sweep-out", "s.csv"},
          "--vary and --design cannot be combined: a sweep's points come from one or the other"},
         {{"--sweep-out", "s.csv"}, "--sweep-out needs --vary or --design, the sweep it describes"},
-        {{"--vary", "glances=1,2", "--samples-out", "s.csv"},
-         "--samples-out cannot yet be made by a sweep (--summary-out, --ensemble-out and "
-         "--sweep-out can)"},
+        {{"--vary", "glances=1,2", "--selection-out", "s.csv"},
+         "--selection-out cannot yet be made by a sweep (--summary-out, --ensemble-out, "
+         "--samples-out, --sweep-out and --hash can)"},
         {{"--vary", "glances=1,2", "--rule", "glances=3", "--sweep-out", "s.csv"},
          "rule glances is both set by --rule and swept by --vary"},
         {{"--design", "ok.csv", "--rule", "glances=3", "--sweep-out", "s.csv"},
          "rule glances is both set by --rule and swept by the design"},
+        {{"--vary", "glances=1,2", "--rules", "r.txt", "--sweep-out", "s.csv"},
+         "rule glances is both set by --rules r.txt and swept by --vary"},
         {{"--design", "d.csv", "--sweep-out", "s.csv"},
          "d.csv:3: rule glances: 70 is out of its range, 0 to 64"},
         {{"--vary", "plant-energy=3,200", "--sweep-out", "s.csv"},
@@ -161,8 +164,15 @@ TEST(Sweep, WhatASweepCannotBeAskedForIsRefusedBeforeAnythingRuns)
         {{"--vary", "glances=1:1:4", "--runs", "100000", "--every", "1", "--ensemble-out", "s.csv"},
          "400000 runs of 11 rows would keep more than 4000000 samples in memory (take a larger "
          "--every or fewer --runs)"},
-        {{"--vary", "glances=1,2", "--runs", "4", "--shard", "1/2", "--samples-out", "s.smp"},
-         "--shard cannot yet split a sweep"},
+        // A shard splits every point's runs; a design's points are known only from its file.
+        {{"--vary", "glances=1,2", "--runs", "2", "--shard", "1/5", "--samples-out", "s.csv"},
+         "--shard 1/5: the sweep has only 4 runs (2 points of 2 runs), fewer than the parts "
+         "asked for"},
+        {{"--design", "ok.csv", "--shard", "3/3", "--samples-out", "s.csv"},
+         "--shard 3/3: the sweep has only 2 runs (2 points of 1 run), fewer than the parts "
+         "asked for"},
+        {{"--vary", "glances=1,2", "--shard", "1/2", "--sweep-out", "s.csv"},
+         "--shard needs --samples-out, the file its runs go to for morvane-lab merge"},
     };
     for (const auto& [args, line] : cases) {
         std::vector<std::string> all{"--ticks", "10", "--quiet"};
