@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "sim/bit_cast.h"
 #include "sim/run_refused.h"
 
 namespace morvane {
@@ -21,6 +22,13 @@ void WriteRules(ByteWriter& w, const Rules& rules)
     }
 }
 
+void SetKeptRule(Rules& rules, const RuleEntry& rule, double value)
+{
+    SetRule(rules, rule, value);
+    if (BitCast<std::uint64_t>(rule.Of(rules)) != BitCast<std::uint64_t>(value))
+        throw RunRefused("a rule's value");
+}
+
 Rules CheckedRules(const KeptRules& kept)
 {
     Rules rules;
@@ -30,7 +38,7 @@ Rules CheckedRules(const KeptRules& kept)
         if (!rule || seen[static_cast<std::size_t>(rule - RuleBook.data())])
             throw RunRefused("a rule's name");
         seen[static_cast<std::size_t>(rule - RuleBook.data())] = true;
-        SetRule(rules, *rule, value);
+        SetKeptRule(rules, *rule, value);
     }
     CheckRulesHold(rules);
     return rules;

@@ -54,6 +54,10 @@ KeptRules ReadKeptRules(ByteReader<Error>& r, Damaged damaged)
     return kept;
 }
 
+// Sets a rule to a value a file kept, which must be the very double a writer would have kept
+// for it (not -0 for 0, say): throws RunRefused as SetRule does, or with "a rule's value".
+void SetKeptRule(Rules& rules, const RuleEntry& rule, double value);
+
 // The rules kept: every rule once, each in its range, and all of them holding together.
 // Throws RunRefused with the problem in a few words ("a rule's name", or the range broken):
 // rules no writer wrote are damage.

@@ -195,7 +195,7 @@ std::vector<Rules> ReadPoints(Reader& r, std::uint64_t runs)
     for (Rules& point : points) {
         for (const RuleEntry* rule : varied) {
             try {
-                SetRule(point, *rule, r.Double());
+                SetKeptRule(point, *rule, r.Double());
             } catch (const RunRefused& refused) {
                 throw SamplesError(std::string("corrupt (") + refused.what() + ")");
             }

@@ -279,6 +279,8 @@ TEST(SweepShards, ASweepsSamplesKeepEachPointsRulesAndEachRunsPlace)
     EXPECT_EQ(Refusal(Swapped(Swapped(bytes, 0.375, 0.5), 0.25, 0.5)),
               "corrupt (the sweep's rules)");
     EXPECT_EQ(Refusal(Swapped(bytes, 0.25, 0.125)), "read");
+    // -0 would be read as 0 and written back otherwise.
+    EXPECT_EQ(Refusal(Swapped(bytes, 0.25, -0.0)), "corrupt (a rule's value)");
 
     // One point of the window's rules, not a sweep, is what the first format keeps.
     lab::ShardSamples window = SweepSamples();
