@@ -1,7 +1,5 @@
 #include "sim/kept_rules.h"
 
-#include <array>
-
 #include "sim/bit_cast.h"
 #include "sim/run_refused.h"
 
@@ -31,14 +29,12 @@ void SetKeptRule(Rules& rules, const RuleEntry& rule, double value)
 
 Rules CheckedRules(const KeptRules& kept)
 {
+    // Every writer writes every rule in the rule book's order.
+    if (kept.size() != RuleBook.size()) throw RunRefused("the count of its rules");
     Rules rules;
-    std::array<bool, RuleBook.size()> seen{};
-    for (const auto& [name, value] : kept) {
-        const RuleEntry* rule = RuleNamed(name);
-        if (!rule || seen[static_cast<std::size_t>(rule - RuleBook.data())])
-            throw RunRefused("a rule's name");
-        seen[static_cast<std::size_t>(rule - RuleBook.data())] = true;
-        SetKeptRule(rules, *rule, value);
+    for (std::size_t k = 0; k < kept.size(); ++k) {
+        if (kept[k].first != RuleBook[k].name) throw RunRefused("a rule's name");
+        SetKeptRule(rules, RuleBook[k], kept[k].second);
     }
     CheckRulesHold(rules);
     return rules;

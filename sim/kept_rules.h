@@ -58,9 +58,9 @@ KeptRules ReadKeptRules(ByteReader<Error>& r, Damaged damaged)
 // for it (not -0 for 0, say): throws RunRefused as SetRule does, or with "a rule's value".
 void SetKeptRule(Rules& rules, const RuleEntry& rule, double value);
 
-// The rules kept: every rule once, each in its range, and all of them holding together.
-// Throws RunRefused with the problem in a few words ("a rule's name", or the range broken):
-// rules no writer wrote are damage.
+// The rules kept: every rule once, in the rule book's order, each in its range, and all of them
+// holding together. Throws RunRefused with the problem in a few words ("a rule's name", or the
+// range broken): rules no writer wrote are damage.
 Rules CheckedRules(const KeptRules& kept);
 
 } // namespace morvane

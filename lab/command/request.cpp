@@ -42,9 +42,10 @@ void CheckShard(const Request& request)
         const OutputKind& kind = Outputs()[k];
         if (!request.outputs[k] || !kind.files || WritesSamples(kind)) continue;
         if (MadeFromSamples(kind))
-            throw LabError(std::string(kind.option) +
-                           " describes the whole ensemble: with --shard, write --samples-out and "
-                           "make it from the shards with morvane-lab merge");
+            throw LabError(std::string(kind.option) + " describes the whole " +
+                           (request.Sweep() ? "sweep" : "ensemble") +
+                           ": with --shard, write --samples-out and make it from the shards "
+                           "with morvane-lab merge");
         throw LabError(std::string(kind.option) +
                        " follows every run event by event, which a shard's samples do not keep: "
                        "ask for it from one process running all the runs");
@@ -53,18 +54,13 @@ void CheckShard(const Request& request)
 
 } // namespace
 
-// What a sweep may be asked for: its points from one place, rules fixed or varied but not
-// both, and the outputs sweeps make.
+// What a sweep may be asked for: its points from one place, and the outputs sweeps make. (A
+// rule fixed and swept at once is refused once the points are known.)
 void CheckSweep(const Request& request)
 {
     if (!request.varies.empty() && !request.design_file.empty())
         throw LabError("--vary and --design cannot be combined: a sweep's points come from one "
                        "or the other");
-    for (const Varied& varied : request.varies)
-        for (const RuleChange& fixed : request.rule_options)
-            if (fixed.rule == varied.rule)
-                throw LabError(std::string("rule ") + varied.rule->name +
-                               " is both set by --rule and swept by --vary");
     for (std::size_t k = 0; k < OutputKinds; ++k)
         if (request.outputs[k] && !MadeBySweeps(Outputs()[k]))
             throw LabError(std::string(Outputs()[k].option) + " cannot yet be made by a sweep (" +

@@ -51,7 +51,7 @@ std::string FirstDifference(const EnsembleIdentity& a, const EnsembleIdentity& b
     if (a.first_seed != b.first_seed) return Difference("--seed", a.first_seed, b.first_seed);
     if (a.runs != b.runs) return Difference("--runs", a.runs, b.runs);
     if (a.events != b.events) return FileDifference("--events", a.events, b.events);
-    if (a.swept != b.swept) return "a sweep and an ensemble";
+    if (a.swept != b.swept) return a.swept ? "a sweep and an ensemble" : "an ensemble and a sweep";
     if (a.point_rules.size() != b.point_rules.size())
         return "sweeps of " + std::to_string(a.point_rules.size()) + " and " +
                std::to_string(b.point_rules.size()) + " points";

@@ -40,19 +40,18 @@ ShardFile ReadSamplesFile(const std::string& path)
     }
 }
 
-void RefuseOtherRequests(const std::vector<ShardFile>& shards)
+// `shard` must follow the request of the first file read, `first` (named `first_path`).
+void RefuseOtherRequest(const std::string& first_path, const EnsembleIdentity& first,
+                        const ShardFile& shard)
 {
-    const ShardFile& first = shards.front();
-    for (const ShardFile& shard : shards) {
-        const EnsembleIdentity &a = first.samples.identity, &b = shard.samples.identity;
-        if (a.program_version != b.program_version)
-            throw LabError("merge: " + first.path + " and " + shard.path +
-                           " were written by different versions of morvane-lab (" +
-                           a.program_version + " and " + b.program_version + ")");
-        if (const std::string difference = FirstDifference(a, b); !difference.empty())
-            throw LabError("merge: " + first.path + " and " + shard.path +
-                           " are shards of different requests (" + difference + ")");
-    }
+    const EnsembleIdentity& other = shard.samples.identity;
+    if (first.program_version != other.program_version)
+        throw LabError("merge: " + first_path + " and " + shard.path +
+                       " were written by different versions of morvane-lab (" +
+                       first.program_version + " and " + other.program_version + ")");
+    if (const std::string difference = FirstDifference(first, other); !difference.empty())
+        throw LabError("merge: " + first_path + " and " + shard.path +
+                       " are shards of different requests (" + difference + ")");
 }
 
 // "a, b and c", or the first `most` of them and how many more.
@@ -111,12 +110,11 @@ std::string SpansText(const EnsembleIdentity& id, const std::vector<RunRange>& s
 }
 
 // Every run once: none in two files, none in no file.
-void RefuseGapsAndRepeats(std::vector<ShardFile>& shards)
+void RefuseGapsAndRepeats(const EnsembleIdentity& id, std::vector<ShardFile>& shards)
 {
     std::stable_sort(shards.begin(), shards.end(), [](const ShardFile& a, const ShardFile& b) {
         return a.samples.runs.first < b.samples.runs.first;
     });
-    const EnsembleIdentity& id = shards.front().samples.identity;
     std::vector<RunRange> gaps;
     std::uint64_t next = 0; // the first run no file before has held
     const ShardFile* before = nullptr;
@@ -158,13 +156,14 @@ void RefuseGapsAndRepeats(std::vector<ShardFile>& shards)
 }
 
 // A sweep's table has nothing to say of an ensemble's runs.
-void RefuseSweepOutputsOfAnEnsemble(const MergeRequest& request, const ShardFile& shard)
+void RefuseSweepOutputsOfAnEnsemble(const MergeRequest& request, const EnsembleIdentity& id,
+                                    const std::string& path)
 {
-    if (shard.samples.identity.swept) return;
+    if (id.swept) return;
     for (std::size_t k = 0; k < OutputKinds; ++k)
         if (request.outputs[k] && DescribesSweeps(Outputs()[k]))
             throw LabError(std::string("merge: ") + Outputs()[k].option +
-                           " describes a sweep, and " + shard.path +
+                           " describes a sweep, and " + path +
                            " holds the runs of an ensemble (no --vary or --design)");
 }
 
@@ -187,17 +186,24 @@ void RunMerge(const MergeRequest& request, std::ostream& out, StopFlag stop)
     const auto interrupted = [&] {
         return RunInterrupted(stop.Signal(), "interrupted while merging; nothing was written");
     };
+    // Each file is held to the first as it is read, and only the first's table of the points'
+    // rules is kept (every record carries its own): the many parts of a large sweep hold one.
     std::vector<ShardFile> shards;
+    EnsembleIdentity identity;
     for (const std::string& path : request.files) {
         if (stop.Raised()) throw interrupted();
-        shards.push_back(ReadSamplesFile(path));
+        ShardFile shard = ReadSamplesFile(path);
+        if (shards.empty())
+            identity = shard.samples.identity;
+        else
+            RefuseOtherRequest(request.files.front(), identity, shard);
+        shard.samples.identity.point_rules = {};
+        shards.push_back(std::move(shard));
     }
-    RefuseOtherRequests(shards);
-    RefuseSweepOutputsOfAnEnsemble(request, shards.front());
-    RefuseGapsAndRepeats(shards);
+    RefuseSweepOutputsOfAnEnsemble(request, identity, request.files.front());
+    RefuseGapsAndRepeats(identity, shards);
 
     // In point-then-seed order, as the files now stand.
-    const EnsembleIdentity identity = shards.front().samples.identity;
     std::vector<RunRecord> records;
     records.reserve(identity.AllRuns());
     for (ShardFile& shard : shards)

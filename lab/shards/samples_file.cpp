@@ -23,6 +23,8 @@ namespace {
 
 constexpr FileKind SamplesFile{"MORVSMPL", SamplesFormatVersion, MostSamplesFileBytes,
                                "samples file", OldestSamplesFormatRead};
+// The format that kept no rules, for every world then ran the window's.
+constexpr std::uint32_t FirstSamplesFormat = 1;
 constexpr std::size_t RowBytes = 2 + 2 + 8 + 8;
 
 // A run's summary: version 2 adds its deaths by cause.
@@ -158,15 +160,10 @@ EnsembleIdentity ReadIdentity(Reader& r)
     return id;
 }
 
-// Rules that do not hold, or a point list no writer writes, are damage.
-Rules Held(Rules rules)
+// Rules no writer writes are damage, named as the core names what it refused.
+SamplesError Corrupt(const RunRefused& refused)
 {
-    try {
-        CheckRulesHold(rules);
-    } catch (const RunRefused& refused) {
-        throw SamplesError(std::string("corrupt (") + refused.what() + ")");
-    }
-    return rules;
+    return SamplesError(std::string("corrupt (") + refused.what() + ")");
 }
 
 std::vector<Rules> ReadPoints(Reader& r, std::uint64_t runs)
@@ -176,7 +173,7 @@ std::vector<Rules> ReadPoints(Reader& r, std::uint64_t runs)
     try {
         first = CheckedRules(ReadKeptRules(r, as_is));
     } catch (const RunRefused& refused) {
-        throw SamplesError(std::string("corrupt (") + refused.what() + ")");
+        throw Corrupt(refused);
     }
     const auto count = r.Number<std::uint64_t>();
     if (count == 0 || count > MostRuns / runs) throw SamplesError("corrupt (the sweep's points)");
@@ -192,15 +189,16 @@ std::vector<Rules> ReadPoints(Reader& r, std::uint64_t runs)
     // Both factors are bounded above; checked before any point is made.
     if (r.Left() < count * varied_count * 8) throw SamplesError("truncated");
     std::vector<Rules> points(count, first);
-    for (Rules& point : points) {
-        for (const RuleEntry* rule : varied) {
+    if (!varied.empty()) {
+        for (Rules& point : points) {
             try {
-                SetKeptRule(point, *rule, r.Double());
+                for (const RuleEntry* rule : varied)
+                    SetKeptRule(point, *rule, r.Double());
+                CheckRulesHold(point);
             } catch (const RunRefused& refused) {
-                throw SamplesError(std::string("corrupt (") + refused.what() + ")");
+                throw Corrupt(refused);
             }
         }
-        point = Held(point);
     }
     // As the writer has them: the first point's rules in full, and only rules that vary.
     if (points.front() != first || VariedRules(points) != varied)
@@ -259,7 +257,7 @@ std::string WriteSamples(const FinishedEnsemble& ensemble)
 {
     const EnsembleIdentity& id = ensemble.identity;
     FileKind kind = SamplesFile;
-    if (KeptInFirstFormat(id)) kind.version = OldestSamplesFormatRead;
+    if (KeptInFirstFormat(id)) kind.version = FirstSamplesFormat;
     EnvelopeWriter w(kind);
     // Cut short, two versions could look alike; the program's own is checked when it is built.
     if (id.program_version.size() > MostProgramVersionBytes)

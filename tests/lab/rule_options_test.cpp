@@ -149,6 +149,11 @@ TEST(RuleOptions, EveryRuleThatCannotBeUsedIsRefusedInOneLineBeforeAnythingRuns)
             EXPECT_EQ(said, c.line);
         EXPECT_FALSE(fs::exists(folder.Work() / "never.json")) << c.args[1];
     }
+    // A shard's samples keep its rules (format version 2), so it may run under other rules.
+    const LabResult shard = RunLabBinary(folder, {"--ticks", "10", "--runs", "4", "--shard", "1/2",
+                                                  "--samples-out", "s.smp", "--rule", "glances=4"});
+    EXPECT_EQ(shard.status, 0) << shard.err;
+    EXPECT_EQ(ReadFile(folder.Work() / "s.smp").substr(0, 9), std::string("MORVSMPL\x02"));
 }
 
 } // namespace

@@ -60,9 +60,10 @@ void ExpectPartsMergeToTheWhole(const ScratchFolder& folder,
         EXPECT_EQ(merged.out, one.out);
         for (const std::string& name : Files) {
             if (!sweep && name == "sweep.csv") continue;
-            EXPECT_TRUE(ReadFile(folder.Work() / ("merged-" + name)) ==
-                        ReadFile(folder.Work() / ("one-" + name)))
-                << name;
+            const std::string whole = ReadFile(folder.Work() / ("one-" + name));
+            EXPECT_FALSE(whole.empty()) << name;
+            EXPECT_TRUE(ReadFile(folder.Work() / ("merged-" + name)) == whole) << name;
+            fs::remove(folder.Work() / ("merged-" + name)); // none is left for the next split
         }
         for (const std::string& part : parts)
             fs::remove(folder.Work() / part);
@@ -102,7 +103,7 @@ TEST(SweepShards, PartsCutAnywhereAcrossThePointsMergeToTheOneProcessBytes)
                                           "--runs",   "2",          "--ticks", "900",
                                           "--every",  "300",        "--quiet"};
     ExpectPartsMergeToTheWhole(folder, design, {5});
-    const CsvTable sweep = ParseCsv(ReadFile(folder.Work() / "merged-sweep.csv"));
+    const CsvTable sweep = ParseCsv(ReadFile(folder.Work() / "one-sweep.csv"));
     ASSERT_EQ(sweep.rows.size(), 6u);
     EXPECT_EQ(sweep.At(4, "birth_cost"), "400");
     EXPECT_EQ(sweep.At(4, "glances"), "0");
@@ -170,8 +171,8 @@ TEST(SweepShards, MergeRefusesPartsOfOtherRulesOrPointsAndLeavesNothing)
          "merge: r1.smp and w2.smp are shards of different requests (rule birth-cost 300 and "
          "250)"},
         {{"w2.smp", "one-point.smp"},
-         "merge: w2.smp and one-point.smp are shards of different requests (a sweep and an "
-         "ensemble)"},
+         "merge: w2.smp and one-point.smp are shards of different requests (an ensemble and a "
+         "sweep)"},
         {{"r1.smp", "--sweep-out", "out.csv"},
          "merge: --sweep-out describes a sweep, and r1.smp holds the runs of an ensemble (no "
          "--vary or --design)"},
@@ -199,7 +200,7 @@ lab::ShardSamples SweepSamples()
     Rules rules;
     rules.upkeep = 2;
     s.identity.point_rules.clear();
-    for (const double h : {0.5, 0.375, 0.25}) {
+    for (const double h : {0.4375, 0.375, 0.25}) {
         rules.speed_mutation = h;
         s.identity.point_rules.push_back(rules);
     }
@@ -224,26 +225,35 @@ std::string Written(const lab::ShardSamples& s)
     return lab::WriteSamples(lab::FinishedEnsemble{s.records, rows, s.identity, s.runs, s.shard});
 }
 
-// The samples with every copy of `from`'s bits made `to`'s, the checksum made right again.
-std::string Swapped(std::string bytes, double from, double to)
+// The samples with their last four bytes made their checksum again.
+std::string Resealed(std::string bytes)
 {
     bytes.resize(bytes.size() - 4);
-    char a[8], b[8];
-    const std::uint64_t from_bits = BitCast<std::uint64_t>(from),
-                        to_bits = BitCast<std::uint64_t>(to);
-    for (int k = 0; k < 8; ++k) {
-        a[k] = static_cast<char>((from_bits >> (8 * k)) & 0xff);
-        b[k] = static_cast<char>((to_bits >> (8 * k)) & 0xff);
-    }
-    const std::string_view was(a, 8);
-    std::size_t found = 0;
-    for (std::size_t at; (at = bytes.find(was)) != std::string::npos; ++found)
-        bytes.replace(at, 8, std::string(b, 8));
-    if (found == 0) throw std::logic_error("no such value in the samples");
     std::uint32_t crc = Crc32(bytes);
     for (int k = 0; k < 4; ++k, crc >>= 8)
         bytes.push_back(static_cast<char>(crc & 0xffu));
     return bytes;
+}
+
+// The samples with every copy of `from`'s bits made `to`'s (or only the last copy), resealed.
+std::string Swapped(std::string bytes, double from, double to, bool last_only = false)
+{
+    const auto bits = [](double value) {
+        std::string text(8, '\0');
+        const auto pattern = BitCast<std::uint64_t>(value);
+        for (int k = 0; k < 8; ++k)
+            text[k] = static_cast<char>((pattern >> (8 * k)) & 0xff);
+        return text;
+    };
+    const std::string was = bits(from), now = bits(to);
+    std::size_t found = 0;
+    for (std::size_t at = bytes.size(); (at = bytes.rfind(was, at)) != std::string::npos; --at) {
+        bytes.replace(at, 8, now);
+        if (++found == 1 && last_only) break;
+        if (at == 0) break;
+    }
+    if (found == 0) throw std::logic_error("no such value in the samples");
+    return Resealed(bytes);
 }
 
 std::string Refusal(const std::string& bytes)
@@ -273,13 +283,24 @@ TEST(SweepShards, ASweepsSamplesKeepEachPointsRulesAndEachRunsPlace)
     EXPECT_EQ(Written(read), bytes);
 
     // Values no writer keeps: a point out of a rule's range, a rule said to vary that does
-    // not, a first point other than the rules kept in full.
+    // not, a first point other than the rules kept in full, a rule of no name, -0 (which would
+    // be read as 0 and written back otherwise).
+    EXPECT_EQ(Refusal(Swapped(bytes, 0.25, 0.125)), "read");
     EXPECT_EQ(Refusal(Swapped(bytes, 0.375, 2000)),
               "corrupt (rule speed-mutation: 2000 is out of its range, 0 to 1000)");
-    EXPECT_EQ(Refusal(Swapped(Swapped(bytes, 0.375, 0.5), 0.25, 0.5)),
+    EXPECT_EQ(Refusal(Swapped(Swapped(bytes, 0.375, 0.4375), 0.25, 0.4375)),
               "corrupt (the sweep's rules)");
-    EXPECT_EQ(Refusal(Swapped(bytes, 0.25, 0.125)), "read");
-    // -0 would be read as 0 and written back otherwise.
+    EXPECT_EQ(Refusal(Swapped(bytes, 0.4375, 0.3125, true)), "corrupt (the sweep's rules)");
+    std::string unnamed = bytes;
+    unnamed.replace(unnamed.rfind("speed-mutation"), 5, "speeD");
+    EXPECT_EQ(Refusal(Resealed(unnamed)), "corrupt (the sweep's rules)");
+    // Every rule once, but two of them the other way round.
+    std::string reordered = bytes;
+    const std::size_t speed = reordered.find("\x0espeed-mutation"), speed_size = 1 + 14 + 8;
+    const std::string turn = reordered.substr(speed + speed_size, 1 + 13 + 8);
+    ASSERT_EQ(turn.substr(1, 13), "turn-mutation");
+    reordered.replace(speed, speed_size + turn.size(), turn + reordered.substr(speed, speed_size));
+    EXPECT_EQ(Refusal(Resealed(reordered)), "corrupt (a rule's name)");
     EXPECT_EQ(Refusal(Swapped(bytes, 0.25, -0.0)), "corrupt (a rule's value)");
 
     // One point of the window's rules, not a sweep, is what the first format keeps.
@@ -296,6 +317,13 @@ TEST(SweepShards, ASweepsSamplesKeepEachPointsRulesAndEachRunsPlace)
     const std::string first_format = Written(window);
     EXPECT_EQ(first_format.at(8), 1);
     EXPECT_EQ(Written(lab::ReadSamples(first_format)), first_format);
+    // The same runs under other rules need the second, whose rules made the window's again
+    // are what no writer writes.
+    window.identity.point_rules.front().upkeep = 2;
+    const std::string second_format = Written(window);
+    EXPECT_EQ(second_format.at(8), 2);
+    EXPECT_EQ(Refusal(Swapped(second_format, 2, 1)),
+              "corrupt (an ensemble under the window's rules in format version 2)");
 }
 
 } // namespace
