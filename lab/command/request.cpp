@@ -54,17 +54,13 @@ void CheckShard(const Request& request)
 
 } // namespace
 
-// What a sweep may be asked for: its points from one place, and the outputs sweeps make. (A
-// rule fixed and swept at once is refused once the points are known.)
+// A sweep's points come from one place. (A rule fixed and swept at once is refused once the
+// points are known.)
 void CheckSweep(const Request& request)
 {
     if (!request.varies.empty() && !request.design_file.empty())
         throw LabError("--vary and --design cannot be combined: a sweep's points come from one "
                        "or the other");
-    for (std::size_t k = 0; k < OutputKinds; ++k)
-        if (request.outputs[k] && !MadeBySweeps(Outputs()[k]))
-            throw LabError(std::string(Outputs()[k].option) + " cannot yet be made by a sweep (" +
-                           OptionList(MadeBySweeps, "and") + " can)");
 }
 
 void CheckCombinations(const Request& request)

@@ -17,8 +17,8 @@
 
 namespace morvane::lab {
 
-// Sweep: only a sweep (--vary, --design) makes it; of the others, a sweep makes those marked
-// `swept`.
+// Sweep: only a sweep (--vary, --design) makes it. A sweep makes every output of an ensemble
+// too, once for each of its points.
 enum class Describes { OneWorld, Ensemble, Either, Sweep };
 
 // What an output needs of the run that feeds it, beyond listening to it.
@@ -39,9 +39,6 @@ struct OutputKind {
     // Made by `morvane-lab merge` from the samples files of an ensemble's shards, which keep
     // what such an output needs of each run (its summary values, hash and rows) and no more.
     bool merged = false;
-    // Made by a sweep too, once for each of its points (an output that describes sweeps
-    // alone is made by them whatever this says).
-    bool swept = false;
     // The files the output writes, from the value given; none for a flag (stdout only).
     std::vector<std::string> (*files)(const std::string& value) = nullptr;
     // Makes the output for one world, or for an ensemble (none where it has no meaning), from
@@ -79,7 +76,6 @@ inline bool OnlyForEnsembles(const OutputKind& kind)
     return kind.describes == Describes::Ensemble;
 }
 inline bool DescribesSweeps(const OutputKind& kind) { return kind.describes == Describes::Sweep; }
-inline bool MadeBySweeps(const OutputKind& kind) { return DescribesSweeps(kind) || kind.swept; }
 inline bool WritesFiles(const OutputKind& kind) { return kind.files != nullptr; }
 inline bool Sampled(const OutputKind& kind) { return kind.needs.rows; }
 inline bool KeepsRows(const OutputKind& kind) { return kind.needs.kept_rows; }

@@ -3,8 +3,13 @@
 // says how many runs they rest on.
 #include "lab/outputs/selection_table.h"
 
+#include <array>
+#include <span>
+#include <utility>
+
 #include "lab/outputs/csv_columns.h"
 #include "lab/outputs/ensemble_table.h"
+#include "lab/outputs/rule_columns.h"
 
 namespace morvane::lab {
 
@@ -102,7 +107,13 @@ const std::array<CsvColumn<PartsRow>, 10> PartsColumns{{
 // Each run's windows, one per row after the first.
 using RunWindows = std::vector<SelectionWindow>;
 
-PartsRow PartsAt(const std::vector<RunWindows>& runs, std::size_t index, const char* trait,
+// The traits each row is written for, in order.
+const std::array<std::pair<const char*, TraitMovement SelectionWindow::*>, 2> Traits{{
+    {"speed", &SelectionWindow::speed},
+    {"turn", &SelectionWindow::turn},
+}};
+
+PartsRow PartsAt(std::span<const RunWindows> runs, std::size_t index, const char* trait,
                  TraitMovement SelectionWindow::*which)
 {
     std::vector<double> change, selection, mutation, arrivals, left, exhausted, paid;
@@ -144,16 +155,24 @@ public:
             [&windows](const SelectionWindow& w) { windows.push_back(w); });
         return followers_[index].get();
     }
-    void Finish(const FinishedEnsemble& /*ensemble*/) override
+    // A sweep's rows come point by point, each led by its point and every rule it ran under;
+    // an ensemble's are as they always were.
+    void Finish(const FinishedEnsemble& ensemble) override
     {
         followers_.clear();
-        file_.Write(CsvHeader(PartsColumns));
+        const EnsembleIdentity& id = ensemble.identity;
+        file_.Write((id.swept ? "point," + RuleColumnsHeader() + "," : std::string()) +
+                    CsvHeader(PartsColumns));
         const std::size_t rows = windows_.empty() ? 0 : windows_.front().size();
-        for (std::size_t k = 0; k < rows; ++k) {
-            file_.Write(
-                CsvLine(PartsColumns, PartsAt(windows_, k, "speed", &SelectionWindow::speed)));
-            file_.Write(
-                CsvLine(PartsColumns, PartsAt(windows_, k, "turn", &SelectionWindow::turn)));
+        for (std::size_t point = 0; point < id.point_rules.size(); ++point) {
+            const std::string lead =
+                id.swept ? std::to_string(point) + "," + RuleColumns(id.point_rules[point]) + ","
+                         : std::string();
+            const auto runs =
+                std::span<const RunWindows>(windows_).subspan(point * id.runs, id.runs);
+            for (std::size_t k = 0; k < rows; ++k)
+                for (const auto& [trait, which] : Traits)
+                    file_.Write(lead + CsvLine(PartsColumns, PartsAt(runs, k, trait, which)));
         }
     }
 

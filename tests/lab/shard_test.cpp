@@ -45,8 +45,10 @@ std::vector<std::string> Changed(std::vector<std::string> args, const std::strin
 std::string Joined(const std::vector<std::string>& args)
 {
     std::string joined;
-    for (const std::string& arg : args)
-        joined += " " + Quote(arg);
+    for (const std::string& arg : args) {
+        joined += ' ';
+        joined += Quote(arg);
+    }
     return joined;
 }
 

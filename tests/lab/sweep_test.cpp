@@ -95,8 +95,9 @@ TEST(Sweep, ADesignsRowsArePointsThatReplayAlone)
         EXPECT_EQ(Replayed(folder, table, row), table.At(row, "hash")) << "row " << row;
 }
 
-// Each point's block of --ensemble-out is the ensemble of its runs alone, under its rules.
-TEST(Sweep, ItsEnsembleTableIsEachPointsEnsembleLedByThePointAndItsRules)
+// Each point's block of --ensemble-out, and of --selection-out, is the ensemble's table of its
+// runs alone, under its rules.
+TEST(Sweep, ItsEnsembleTablesAreEachPointsEnsembleLedByThePointAndItsRules)
 {
     ScratchFolder folder;
     const std::vector<std::string> common{"--seed", "4",       "--runs", "3",      "--ticks",
@@ -105,33 +106,38 @@ TEST(Sweep, ItsEnsembleTableIsEachPointsEnsembleLedByThePointAndItsRules)
         more.insert(more.end(), common.begin(), common.end());
         return more;
     };
-    ASSERT_EQ(
-        RunLabBinary(folder, with({"--vary", "glances=4,11", "--ensemble-out", "s.csv"})).status,
-        0);
-    const std::string swept = ReadFile(folder.Work() / "s.csv");
-    std::istringstream lines(swept);
-    std::string header;
-    std::getline(lines, header);
-    const std::string ensemble_header = "tick,runs_with_animals,animals_p10";
-    EXPECT_EQ(header.rfind("point,mating_energy,foraging_energy,", 0), 0u) << header;
-    EXPECT_NE(header.find(",newcomer_turn," + ensemble_header), std::string::npos) << header;
-    std::vector<std::string> blocks(2);
-    for (std::string line; std::getline(lines, line);) {
-        const std::size_t point = std::stoul(line.substr(0, line.find(',')));
-        ASSERT_LT(point, 2u);
-        // Past the point and its 19 rules, the line is the ensemble's own.
-        std::size_t at = 0;
-        for (int comma = 0; comma < 20; ++comma)
-            at = line.find(',', at) + 1;
-        blocks[point] += line.substr(at) + "\n";
-    }
-    for (const auto& [point, glances] : {std::pair{0, "4"}, std::pair{1, "11"}}) {
-        ASSERT_EQ(RunLabBinary(folder, with({"--rule", std::string("glances=") + glances,
-                                             "--ensemble-out", "e.csv"}))
-                      .status,
+    for (const auto& [option, first_columns] :
+         {std::pair{"--ensemble-out", "tick,runs_with_animals,animals_p10"},
+          std::pair{"--selection-out", "tick,trait,runs,"}}) {
+        SCOPED_TRACE(option);
+        ASSERT_EQ(RunLabBinary(folder, with({"--vary", "glances=4,11", option, "s.csv"})).status,
                   0);
-        const std::string alone = ReadFile(folder.Work() / "e.csv");
-        EXPECT_EQ(blocks[point], alone.substr(alone.find('\n') + 1)) << "point " << point;
+        const std::string swept = ReadFile(folder.Work() / "s.csv");
+        std::istringstream lines(swept);
+        std::string header;
+        std::getline(lines, header);
+        EXPECT_EQ(header.rfind("point,mating_energy,foraging_energy,", 0), 0u) << header;
+        EXPECT_NE(header.find(std::string(",newcomer_turn,") + first_columns), std::string::npos)
+            << header;
+        std::vector<std::string> blocks(2);
+        for (std::string line; std::getline(lines, line);) {
+            const std::size_t point = std::stoul(line.substr(0, line.find(',')));
+            ASSERT_LT(point, 2u);
+            // Past the point and its 19 rules, the line is the ensemble's own.
+            std::size_t at = 0;
+            for (int comma = 0; comma < 20; ++comma)
+                at = line.find(',', at) + 1;
+            blocks[point] += line.substr(at) + "\n";
+        }
+        for (const auto& [point, glances] : {std::pair{0, "4"}, std::pair{1, "11"}}) {
+            ASSERT_EQ(RunLabBinary(folder, with({"--rule", std::string("glances=") + glances,
+                                                 option, "e.csv"}))
+                          .status,
+                      0);
+            const std::string alone = ReadFile(folder.Work() / "e.csv");
+            EXPECT_GT(alone.size(), header.size() / 4);
+            EXPECT_EQ(blocks[point], alone.substr(alone.find('\n') + 1)) << "point " << point;
+        }
     }
 }
 
@@ -145,9 +151,6 @@ TEST(Sweep, WhatASweepCannotBeAskedForIsRefusedBeforeAnythingRuns)
         {{"--vary", "glances=1,2", "--design", "d.csv", "--sweep-out", "s.csv"},
          "--vary and --design cannot be combined: a sweep's points come from one or the other"},
         {{"--sweep-out", "s.csv"}, "--sweep-out needs --vary or --design, the sweep it describes"},
-        {{"--vary", "glances=1,2", "--selection-out", "s.csv"},
-         "--selection-out cannot yet be made by a sweep (--summary-out, --ensemble-out, "
-         "--samples-out, --sweep-out and --hash can)"},
         {{"--vary", "glances=1,2", "--rule", "glances=3", "--sweep-out", "s.csv"},
          "rule glances is both set by --rule and swept by --vary"},
         {{"--design", "ok.csv", "--rule", "glances=3", "--sweep-out", "s.csv"},
