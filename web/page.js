@@ -11,9 +11,17 @@ Morvane().then((module) => {
   const image = new ImageData(new Uint8ClampedArray(page.pixels().buffer,
     page.pixels().byteOffset, page.pixels().length), face.width, face.height);
 
-  // Ticks come from a 10 ms timer on the schedule's clock grid: a late or throttled timer
-  // (a hidden tab's) takes one tick and drops the firings it missed, never a burst.
-  setInterval(() => page.timer(performance.now()), 10);
+  // Ticks come from the schedule's 10 ms clock grid, as on the desktop: the timer is set for
+  // the next grid point each time, so a firing a few milliseconds late costs no tick, and a
+  // throttled one (a hidden tab's) takes one tick and drops the firings it missed, never a
+  // burst. A setInterval keeps a grid of its own, a moment behind the schedule's; on a busy
+  // machine a firing jittered to just before a grid point takes nothing, and the next finds
+  // two due and drops one.
+  const wait = () => {
+    page.timer(performance.now());
+    setTimeout(wait, page.msUntilDue(performance.now()));
+  };
+  setTimeout(wait, page.msUntilDue(performance.now()));
 
   // What changed is drawn once per animation frame; a hidden tab has none, and is drawn
   // whole, as far as it changed, when it is shown again.

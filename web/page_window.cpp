@@ -54,7 +54,7 @@ public:
         dirty_ = {0, 0, app::ClientWidth, app::ClientHeight};
     }
 
-    // The page's 10 ms timer fired at `now`: one tick when one is due. A timer the browser
+    // The page's timer fired at `now`: one tick when one is due. A timer the browser
     // held back (a hidden tab's) takes one firing and drops the ones it missed, as the
     // desktop's does, so the world never runs a burst to catch up.
     bool Timer(double now)
@@ -64,6 +64,11 @@ public:
         world_.Run().Tick(nobody_);
         return true;
     }
+
+    // How long the page's timer may wait from `now` before the next firing is due: the page
+    // sets it afresh each time, as the desktop's event wait does, so its firings land on the
+    // schedule's own grid.
+    double MsUntilDue(double now) const { return static_cast<double>(click_.MsUntilDue(Ms(now))); }
 
     // A button went down or came up at (x, y) in the face's pixels, the button numbered as
     // MouseEvent.button numbers it (0 left, 1 middle, 2 right, 3 and 4 the side buttons).
@@ -142,6 +147,7 @@ EMSCRIPTEN_BINDINGS(morvane_window)
     emscripten::class_<PageWindow>("PageWindow")
         .constructor<double>()
         .function("timer", &PageWindow::Timer)
+        .function("msUntilDue", &PageWindow::MsUntilDue)
         .function("press", &PageWindow::Press)
         .function("release", &PageWindow::Release)
         .function("forget", &PageWindow::Forget)
